@@ -1,0 +1,63 @@
+// The on-screen keyboard: 60 key slots, the origin of the strip on the screen and the shift flag.
+// It neither draws nor tests hits: the screens ask it for a key's box, function and character.
+#ifndef TCLAVIER_H
+#define TCLAVIER_H
+
+#include "TTouche.h"
+
+enum {
+    CLAVIER_NB_TOUCHES = 60,
+    CLAVIER_TOUCHE = 32,       // every key box is 32 by 32
+    CLAVIER_LARGEUR = 320,     // a page picture is 320 by 96
+    CLAVIER_HAUTEUR = 96,
+    PAGE_LETTRES_DEBUT = 0,    // letters page: keys 0 to 28
+    PAGE_LETTRES_FIN = 28,
+    PAGE_SIGNES_DEBUT = 29,    // numbers and symbols page: keys 29 to 57
+    PAGE_SIGNES_FIN = 57,
+    TAILLE_CHAINE_CLAVIER = 255
+};
+
+class TClavier {
+public:
+    TClavier();
+    ~TClavier();
+
+    // The key's character with shift applied: a to z become A to Z while Maj is set.
+    char GetValeur(int index) const;
+    void SetValeur(int index, char valeur);
+    int GetFonction(int index) const;
+    void SetFonction(int index, int fonction);
+    void SetTouche(int index, char valeur, int x, int y, int x1, int y1, int x2, int y2);
+
+    char* GetChaine() { return ChaineClavier; }
+    void SetChaine(const char* s);  // copies at most 254 bytes, always terminated
+
+    void PositionTexte(int x, int y) { TextX = x; TextY = y; }
+    int GetTextX() const { return TextX; }
+    int GetTextY() const { return TextY; }
+
+    void SetMaj(bool maj) { Maj = maj; }
+    bool GetMaj() const { return Maj; }
+
+    // Screen coordinates: the key's stored value plus the keyboard origin.
+    int GetToucheX(int index) const { return Touches[index].GetX() + ClavierX; }
+    int GetToucheY(int index) const { return Touches[index].GetY() + ClavierY; }
+    int GetCollX1(int index) const { return Touches[index].GetX1() + ClavierX; }
+    int GetCollY1(int index) const { return Touches[index].GetY1() + ClavierY; }
+    int GetCollX2(int index) const { return Touches[index].GetX2() + ClavierX; }
+    int GetCollY2(int index) const { return Touches[index].GetY2() + ClavierY; }
+
+    void DeplaceClavier(int x, int y) { ClavierX = x; ClavierY = y; }
+    int GetClavierX() const { return ClavierX; }
+    int GetClavierY() const { return ClavierY; }
+
+private:
+    TTouche Touches[CLAVIER_NB_TOUCHES];
+    int NbTouches;
+    int TextX, TextY;
+    int ClavierX, ClavierY;  // top left corner of the keyboard strip on the screen
+    bool Maj;
+    char ChaineClavier[TAILLE_CHAINE_CLAVIER];
+};
+
+#endif

@@ -1,0 +1,32 @@
+// Start-up and the frame: the spine of the program. main() runs Demarrage once, then
+// Trame until done is set.
+#ifndef APP_H
+#define APP_H
+
+// Exit statuses of a failed start-up.
+enum {
+    SORTIE_SDL = 1,        // SDL could not start
+    SORTIE_VIDEO = 2,      // the video mode could not be set
+    SORTIE_RESSOURCE = 3   // the font or a picture could not be loaded
+};
+
+// Brings up SDL, the fonts, the screen, the pictures, the catalogue and the keyboard.
+// Returns 0, or one of the exit statuses above after printing the reason on stderr.
+int Demarrage();
+
+// Loads the two fonts and the twelve pictures from the working directory, keying those
+// that have a colour key. Returns false after naming the first missing file on stderr.
+bool FnChargeRessources();
+
+// Brings the program state to what start-up leaves: buffers cleared, letters page,
+// empty name, catalogue read from "dossier/", keyboard placed at its strip.
+void FnEtatInitial();
+
+// One frame: read the input, then everything else (FnDerouleTrame).
+void Trame();
+
+// The frame after its input has been read: quit test, clear, screen, keyboard strip,
+// page switch, message box, confirmed action, flip. Tests drive it through the input globals.
+void FnDerouleTrame();
+
+#endif

@@ -1,0 +1,86 @@
+// The catalogue: the names of the notes folder, one a line of ListeFichier, in the order
+// the folder gave them, created notes appended.
+#include <string.h>
+
+#include "fs.h"
+#include "globals.h"
+#include "notes.h"
+
+namespace {
+
+// Appends a name that is known to fit (valid names are at most 247 bytes).
+void FnAjouteNom(const char* nom)
+{
+    SLigne* ligne = &ListeFichier.Lignes[ListeFichier.NbLignes];
+    strcpy(ligne->Caracteres, nom);
+    ListeFichier.NbLignes++;
+}
+
+// One folder entry of the start-up scan. Names that could not be opened as notes, and
+// the temporary files of a save, are not notes. Returns false once the list is full.
+bool FnPrendEntree(const char* nom)
+{
+    if (FsNomValide(nom) && !FsEstTemporaire(nom)) FnAjouteNom(nom);
+    return ListeFichier.NbLignes < TEXTE_NB_LIGNES;
+}
+
+}  // namespace
+
+void FnLitDossier()
+{
+    if (ListeFichier.NbLignes >= TEXTE_NB_LIGNES) return;
+    FsListeDossier(FnPrendEntree);
+}
+
+bool FindFile(const char* nom)
+{
+    if (nom[0] == 0) return false;
+    for (int i = 0; i < ListeFichier.NbLignes; i++) {
+        if (strcmp(ListeFichier.Lignes[i].Caracteres, nom) == 0) return true;
+    }
+    return false;
+}
+
+void FnCreateFile(const char* nom)
+{
+    char chemin[CHEMIN_TAILLE];
+    if (nom[0] == 0 || FindFile(nom)) return;
+    if (ListeFichier.NbLignes >= TEXTE_NB_LIGNES) return;
+    if (!FsChemin(chemin, nom)) return;
+    if (!FsFaitDossier()) return;
+    FsCreeVide(chemin);
+    // Listed only when the folder really has it, so the list never promises a missing note.
+    if (FsExiste(chemin)) FnAjouteNom(nom);
+}
+
+void FnRemoveFile(const char* nom)
+{
+    char chemin[CHEMIN_TAILLE];
+    if (!FindFile(nom)) return;
+    if (!FsChemin(chemin, nom)) return;
+    // A note that stays on the card stays in the list, so the user can see it and retry.
+    if (!FsSupprime(chemin)) return;
+    FnDelLigneFichier(nom);
+}
+
+void FnDelLigneFichier(const char* nom)
+{
+    // nom is usually ChaineTitre, or even a line of the list: both are rewritten below,
+    // so it is read only by this search.
+    int n = ListeFichier.NbLignes;
+    int i = 0;
+    while (i < n && strcmp(ListeFichier.Lignes[i].Caracteres, nom) != 0) i++;
+    if (i >= n) return;
+    for (int j = i; j < n - 1; j++) {
+        memcpy(ListeFichier.Lignes[j].Caracteres, ListeFichier.Lignes[j + 1].Caracteres, LIGNE_TAILLE);
+    }
+    n--;
+    ListeFichier.Lignes[n].Caracteres[0] = 0;
+    ListeFichier.NbLignes = n;
+
+    ChaineTitre[0] = 0;
+    if (n > 0) {
+        strncpy(ChaineTitre, ListeFichier.Lignes[n - 1].Caracteres, TITRE_TAILLE - 1);
+        ChaineTitre[TITRE_TAILLE - 1] = 0;
+    }
+}

@@ -1,0 +1,159 @@
+// The editor: the open note six lines at a time, typed into at the end of the current line.
+#include "globals.h"
+#include "draw.h"
+#include "notes.h"
+#include "screens.h"
+
+enum {
+    SAUVER_X = 20,   // save icon, source x 48
+    RETOUR_X = 54,   // back icon, source x 80
+    CLIGNOTEMENT = 500
+};
+
+static SLigne& LigneCourante()
+{
+    return Texte.Lignes[Texte.LigneActive];
+}
+
+static void FnAjouteCaractere(char c)
+{
+    SLigne& l = LigneCourante();
+    if (l.Longueur >= LIGNE_SAISIE_MAX) return;  // the line and its cursor mark must fit Chaine
+    l.Caracteres[l.Longueur] = c;
+    l.Longueur++;
+    l.Caracteres[l.Longueur] = 0;
+}
+
+// Keeps the current line in the window after the line under it went away.
+static void FnSuitLigneActive()
+{
+    if (Texte.LigneActive < Texte.LigneDebut) Texte.LigneDebut = Texte.LigneActive;
+    else if (Texte.LigneActive == Texte.LigneDebut && Texte.LigneDebut > 0) Texte.LigneDebut--;
+}
+
+// Erases the last character; on an empty line other than the first, removes the line
+// and erases the last character of the line above, which becomes current.
+static void FnEfface()
+{
+    SLigne& l = LigneCourante();
+    if (l.Longueur > 0) {
+        l.Longueur--;
+        l.Caracteres[l.Longueur] = 0;
+        return;
+    }
+    if (Texte.LigneActive == 0) return;
+    FnDelLigneTexte(Texte.LigneActive);
+    Texte.LigneActive--;
+    SLigne& dessus = LigneCourante();
+    if (dessus.Longueur > 0) {
+        dessus.Longueur--;
+        dessus.Caracteres[dessus.Longueur] = 0;
+    }
+    FnSuitLigneActive();
+}
+
+// Ends the current line at its length and moves to the next; the note grows by one line.
+static void FnNouvelleLigne()
+{
+    if (Texte.LigneActive >= TEXTE_NB_LIGNES - 1 || Texte.NbLignes >= TEXTE_NB_LIGNES) return;
+    SLigne& l = LigneCourante();
+    l.Caracteres[l.Longueur] = 0;
+    Texte.LigneActive++;
+    Texte.NbLignes++;
+    if (Texte.LigneActive > Texte.NbLignes) Texte.NbLignes = Texte.LigneActive;
+    if (Texte.LigneActive > Texte.LigneDebut + RANGEES - 1) Texte.LigneDebut++;
+}
+
+static void FnTouche()
+{
+    int i = FnToucheSousPointeur(false);
+    if (i < 0) return;
+    switch (MonClavier.GetFonction(i)) {
+    case TOUCHE_CARACTERE: FnAjouteCaractere(MonClavier.GetValeur(i)); break;
+    case TOUCHE_EFFACE: FnEfface(); break;
+    case TOUCHE_RETOUR: FnNouvelleLigne(); break;
+    default: break;
+    }
+}
+
+// Saves and tells the user truthfully whether the note was written.
+static void FnSauve()
+{
+    if (FnWriteFile(ChaineTitre)) {
+        Message.SetMessage("File saved", "", false, MESSAGE_INFORMATION, ACTION_AUCUNE);
+    } else if (TexteIncomplet) {
+        Message.SetMessage("File not saved", "Note not fully loaded", false, MESSAGE_INFORMATION,
+                           ACTION_AUCUNE);
+    } else {
+        Message.SetMessage("File not saved", "Could not write the file", false,
+                           MESSAGE_INFORMATION, ACTION_AUCUNE);
+    }
+}
+
+static bool FnIcone(int x)
+{
+    return Click && FnMouseCollision(MouseX, MouseY, x, ICONE_Y, ICONE_TAILLE, ICONE_TAILLE);
+}
+
+void FnClignote(int maintenant)
+{
+    tempsActuel = maintenant;
+    if (tempsActuel - tempsPrecedent > CLIGNOTEMENT) {
+        AfficheCurseur = 1 - AfficheCurseur;
+        tempsPrecedent = tempsActuel;
+    }
+}
+
+// The current line in blue with the blinking mark after its last character.
+static void DessineLigneCourante()
+{
+    const SLigne& l = LigneCourante();
+    int n = FnCopieChaine(l.Caracteres, LIGNE_SAISIE_MAX);
+    if (l.Longueur < n) n = l.Longueur;
+    if (AfficheCurseur == 1) Chaine[n] = '|';
+    Chaine[n + 1] = 0;
+    drawText(ecran, Chaine, TEXTE_X, RANGEE_Y + RANGEE_H * (Texte.LigneActive - Texte.LigneDebut),
+             0, 0, 255);
+}
+
+void AfficheTexte()
+{
+    DessineDecor();
+    DrawImage(ImgIcone, SAUVER_X, ICONE_Y, 48, 0, ICONE_TAILLE, ICONE_TAILLE);
+    DrawImage(ImgIcone, RETOUR_X, ICONE_Y, 80, 0, ICONE_TAILLE, ICONE_TAILLE);
+    DrawImage(Curseur, BARRE_X, BARRE_Y + RANGEE_H * (Texte.LigneActive - Texte.LigneDebut), 0, 0,
+              BARRE_L, RANGEE_H);
+
+    if (!Message.GetActive()) {
+        FnTouche();
+        if (FnIcone(SAUVER_X)) FnSauve();
+        if (FnIcone(RETOUR_X)) Etape = 0;
+        FnBoutonMaj();
+    }
+
+    // Never beyond the note: a removed line must not leave an empty numbered row behind.
+    Texte.LigneFin = Texte.LigneDebut + RANGEES;
+    if (Texte.LigneFin > Texte.NbLignes) Texte.LigneFin = Texte.NbLignes;
+
+    for (int i = Texte.LigneDebut; i < Texte.LigneFin; i++) {
+        int r = i - Texte.LigneDebut;
+        DessineRangee(r, i + 1, Texte.Lignes[i].Caracteres);
+        if (FnRangeeTouchee(r)) Texte.LigneActive = i;
+    }
+
+    FnClignote((int)SDL_GetTicks());
+    DessineLigneCourante();
+
+    DessineFleches();
+    if (!Message.GetActive()) {
+        if (FnDemandeHaut() && Texte.LigneDebut > 0) {
+            Texte.LigneDebut--;
+            Texte.LigneActive--;
+        }
+        if (FnDemandeBas() && Texte.LigneDebut < Texte.NbLignes - RANGEES) {
+            Texte.LigneDebut++;
+            Texte.LigneActive++;
+        }
+    }
+    DessinePuce();
+}

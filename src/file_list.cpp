@@ -1,0 +1,109 @@
+// The file list: the notes six at a time and a name field, typed on or picked.
+#include <string.h>
+#include "globals.h"
+#include "draw.h"
+#include "notes.h"
+#include "screens.h"
+
+enum {
+    CREER_X = 20,        // create, open and delete icons: source x 0, 16, 32
+    OUVRIR_X = 50,
+    SUPPRIMER_X = 80,
+    QUITTER_X = 280,     // quit icon, source x 64
+    CHAMP_Y = 124,       // name field picture; the name at (10, 124)
+    NOM_X = 10
+};
+
+static void FnTapeNom()
+{
+    int i = FnToucheSousPointeur(true);
+    if (i < 0) return;
+    int f = MonClavier.GetFonction(i);
+    if (f == TOUCHE_CARACTERE && IndChar < NOM_SAISI_MAX) {
+        ChaineTitre[IndChar] = MonClavier.GetValeur(i);
+        IndChar++;
+        ChaineTitre[IndChar] = 0;
+    } else if (f == TOUCHE_EFFACE && IndChar > 0) {
+        IndChar--;
+        ChaineTitre[IndChar] = 0;
+    }
+}
+
+// After a create the bar stands on the last name, the window at the end of the list
+// (or at its top when all names fit).
+static void FnBarreSurDernier()
+{
+    int dernier = ListeFichier.NbLignes - 1;
+    ListeFichier.LigneActive = dernier < 0 ? 0 : dernier;
+    ListeFichier.LigneDebut = 0;
+    if (ListeFichier.NbLignes > RANGEES) {
+        ListeFichier.LigneDebut = ListeFichier.NbLignes - RANGEES;
+        ListeFichier.LigneActive = RANGEES - 1;
+    }
+}
+
+static bool FnIcone(int x)
+{
+    return Click && FnMouseCollision(MouseX, MouseY, x, ICONE_Y, ICONE_TAILLE, ICONE_TAILLE);
+}
+
+static void FnIcones()
+{
+    if (FnIcone(CREER_X)) {
+        FnCreateFile(ChaineTitre);
+        FnBarreSurDernier();
+    }
+    FnBoutonMaj();
+    if (FnIcone(OUVRIR_X) && FindFile(ChaineTitre)) {
+        Etape = 1;
+        FnReadFile(ChaineTitre);
+    }
+    if (FnIcone(SUPPRIMER_X) && ChaineTitre[0] != 0 && FindFile(ChaineTitre)) {
+        Message.SetMessage("Would you want to delete this file?", "", false, MESSAGE_QUESTION,
+                           ACTION_SUPPRIMER);
+    }
+    if (FnIcone(QUITTER_X)) {
+        Message.SetMessage("Would you want to quit?", "", false, MESSAGE_QUESTION, ACTION_QUITTER);
+    }
+}
+
+void Menu()
+{
+    DessineDecor();
+    DrawImage(ImgTexte, 0, CHAMP_Y, 0, 0, ECRAN_LARGEUR, 96);
+    for (int k = 0; k < 3; k++) {
+        DrawImage(ImgIcone, CREER_X + 30 * k, ICONE_Y, 16 * k, 0, ICONE_TAILLE, ICONE_TAILLE);
+    }
+    DrawImage(ImgIcone, QUITTER_X, ICONE_Y, 64, 0, ICONE_TAILLE, ICONE_TAILLE);
+
+    if (!Message.GetActive()) {
+        FnTapeNom();
+        FnIcones();
+    }
+
+    DrawImage(Curseur, BARRE_X, BARRE_Y + RANGEE_H * ListeFichier.LigneActive, 0, 0, BARRE_L,
+              RANGEE_H);
+
+    // The first screenful always shows six numbered rows, empty past the last name.
+    ListeFichier.LigneFin = ListeFichier.NbLignes > RANGEES ? ListeFichier.LigneDebut + RANGEES
+                                                            : RANGEES;
+    for (int i = ListeFichier.LigneDebut; i < ListeFichier.LigneFin; i++) {
+        int r = i - ListeFichier.LigneDebut;
+        DessineRangee(r, i + 1, ListeFichier.Lignes[i].Caracteres);
+        if (FnRangeeTouchee(r)) {
+            ListeFichier.LigneActive = r;
+            strcpy(ChaineTitre, Chaine);
+            IndChar = 0;
+        }
+    }
+
+    drawText(ecran, ChaineTitre, NOM_X, CHAMP_Y, 0, 0, 0);
+
+    DessineFleches();
+    if (!Message.GetActive()) {
+        if (FnDemandeHaut() && ListeFichier.LigneDebut > 0) ListeFichier.LigneDebut--;
+        if (FnDemandeBas() && ListeFichier.LigneDebut < ListeFichier.NbLignes - RANGEES)
+            ListeFichier.LigneDebut++;
+    }
+    DessinePuce();
+}

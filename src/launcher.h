@@ -1,0 +1,9 @@
+// Handing the handheld back to its launcher when the process ends.
+#ifndef LAUNCHER_H
+#define LAUNCHER_H
+
+// Exit handler: shuts SDL down and replaces the process with the launcher, started in the
+// launcher's folder. Returns only when the launcher cannot be started.
+void Terminate();
+
+#endif

@@ -1,0 +1,103 @@
+// Moving a note between its file and Texte. The file is the lines joined by single
+// newlines, nothing after the last; every other byte is text.
+#include <errno.h>
+#include <stdio.h>
+
+#include "fs.h"
+#include "globals.h"
+#include "notes.h"
+
+namespace {
+
+// Ends the line being read: terminates its text and counts it.
+void FnFinLigne()
+{
+    SLigne* ligne = &Texte.Lignes[Texte.NbLignes];
+    ligne->Caracteres[ligne->Longueur] = 0;
+    Texte.NbLignes++;
+}
+
+// Reads `fichier` into the cleared Texte. Returns false when the note did not fit whole:
+// more than 50 lines, a line over 255 bytes, a zero byte, or a read error.
+bool FnLitLignes()
+{
+    bool entier = true;
+    int c;
+    while ((c = fgetc(fichier)) != EOF) {
+        if (c == '\n') {
+            FnFinLigne();
+            if (Texte.NbLignes == TEXTE_NB_LIGNES) return false;  // a 51st line follows
+            continue;
+        }
+        SLigne* ligne = &Texte.Lignes[Texte.NbLignes];
+        if (ligne->Longueur == LIGNE_LONGUEUR_MAX) {
+            entier = false;  // the rest of a long line is dropped; the next lines still load
+            continue;
+        }
+        // A zero byte is kept as text but hides the rest of the line from a save.
+        if (c == 0) entier = false;
+        ligne->Caracteres[ligne->Longueur++] = (char)c;
+        ligne->LongueurInitiale = ligne->Longueur;
+    }
+    if (ferror(fichier)) entier = false;
+    FnFinLigne();
+    return entier;
+}
+
+// Writes the lines of Texte to `fichier`, each up to its zero byte. False at the first
+// byte that the stream refuses.
+bool FnEcritLignes()
+{
+    for (int i = 0; i < Texte.NbLignes; i++) {
+        const char* texte = Texte.Lignes[i].Caracteres;
+        for (int k = 0; k < LIGNE_TAILLE && texte[k] != 0; k++) {
+            if (fputc((unsigned char)texte[k], fichier) == EOF) return false;
+        }
+        if (i < Texte.NbLignes - 1 && fputc('\n', fichier) == EOF) return false;
+    }
+    return true;
+}
+
+// The cursor goes to the last line, with the last six lines in view.
+void FnCurseurFin()
+{
+    Texte.LigneActive = (Texte.NbLignes > 0) ? Texte.NbLignes - 1 : 0;
+    if (Texte.NbLignes > 6) Texte.LigneDebut = Texte.NbLignes - 6;
+}
+
+}  // namespace
+
+void FnReadFile(const char* nom)
+{
+    char chemin[CHEMIN_TAILLE];
+    FnClearText(&Texte);
+    TexteIncomplet = false;
+    fichier = FsChemin(chemin, nom) ? fopen(chemin, "rb") : 0;
+    if (fichier == 0) {
+        // The editor always needs a line. Only a file that is really absent is an empty
+        // note; one that exists but cannot be opened must not be saved over.
+        if (chemin[0] == 0 || errno != ENOENT) TexteIncomplet = true;
+        Texte.NbLignes = 1;
+        return;
+    }
+    if (!FnLitLignes()) TexteIncomplet = true;
+    fclose(fichier);
+    fichier = 0;
+}
+
+bool FnWriteFile(const char* nom)
+{
+    char chemin[CHEMIN_TAILLE];
+    char temp[CHEMIN_TAILLE];
+    bool ecrit = false;
+    // An incomplete note would cut its file down to what the buffer holds.
+    if (!TexteIncomplet && FsChemin(chemin, nom) && FsTemporaireOuvre(temp, chemin)) {
+        if (FnEcritLignes()) {
+            ecrit = FsTemporaireValide(temp, chemin);
+        } else {
+            FsTemporaireAbandonne(temp);
+        }
+    }
+    FnCurseurFin();
+    return ecrit;
+}

@@ -1,0 +1,84 @@
+// What the file list and the editor share.
+#include "globals.h"
+#include "draw.h"
+#include "screens.h"
+
+void DessineDecor()
+{
+    DrawImage(ImgSwitch, SWITCH_X, SWITCH_Y, 0, 0, 32, 32);
+    DrawImage(ImgTitre, 0, 0, 0, 0, ECRAN_LARGEUR, 20);
+    DrawImage(ImgNoLigne, 0, RANGEE_Y, 0, 0, 15, 100);
+}
+
+// Keys that may enter a note name: the letters page, the digits, '_' and '-'.
+static bool FnToucheDeNom(int i)
+{
+    return (i >= 0 && i <= 38) || i == 47 || i == 48;
+}
+
+int FnToucheSousPointeur(bool pourNom)
+{
+    if (!Click) return -1;
+    for (int i = ClavierDebut; i <= ClavierFin; i++) {
+        if (pourNom && !FnToucheDeNom(i)) continue;
+        if (FnMouseCollision(MouseX, MouseY, MonClavier.GetCollX1(i), MonClavier.GetCollY1(i),
+                             CLAVIER_TOUCHE, CLAVIER_TOUCHE))
+            return i;
+    }
+    return -1;
+}
+
+void FnBoutonMaj()
+{
+    if (Click && FnMouseCollision(MouseX, MouseY, MAJ_X, MAJ_Y, 32, 8))
+        MonClavier.SetMaj(!MonClavier.GetMaj());
+}
+
+void DessinePuce()
+{
+    DrawImage(ImgPuce, MAJ_X, MAJ_Y, MonClavier.GetMaj() ? 32 : 0, 0, 32, 8);
+}
+
+void DessineFleches()
+{
+    DrawImage(ImgFleche, FLECHE_X, FLECHE_HAUT_Y, 19, 0, 19, 20);
+    DrawImage(ImgFleche, FLECHE_X, FLECHE_BAS_Y, 0, 0, 19, 20);
+}
+
+bool FnDemandeHaut()
+{
+    return (Click && FnMouseCollision(MouseX, MouseY, FLECHE_X, FLECHE_HAUT_Y, 19, 20)) || TUP == 1;
+}
+
+bool FnDemandeBas()
+{
+    return (Click && FnMouseCollision(MouseX, MouseY, FLECHE_X, FLECHE_BAS_Y, 19, 20)) || TDOWN == 1;
+}
+
+int DessineRangee(int r, int numero, const char* texte)
+{
+    char nombre[12];
+    int y = RANGEE_Y + RANGEE_H * r;
+    drawText(ecran, itoa2(numero, nombre, 10), 1, y, 255, 255, 255);
+    FnCopieChaine(texte, LIGNE_VISIBLE_MAX);
+    drawText(ecran, Chaine, TEXTE_X, y, 0, 0, 0);
+    return y;
+}
+
+bool FnRangeeTouchee(int r)
+{
+    int y = RANGEE_Y + RANGEE_H * r;
+    return Click && MouseX > 15 && MouseX <= 299 && FnMouseLigne(MouseY - 3, y, 25)
+        && !Message.GetActive();
+}
+
+int FnCopieChaine(const char* texte, int max)
+{
+    int n = 0;
+    while (n < max && texte[n] != 0) {
+        Chaine[n] = texte[n];
+        n++;
+    }
+    Chaine[n] = 0;
+    return n;
+}

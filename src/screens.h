@@ -1,0 +1,64 @@
+// The two screens, and what they share: the decor, the keys, the shift button, the
+// arrows and the six-row window. Each screen draws itself and acts on the frame's input
+// in one call.
+#ifndef SCREENS_H
+#define SCREENS_H
+
+#include "globals.h"
+
+enum {
+    RANGEES = 6,             // rows of the six-line window
+    RANGEE_Y = 20,           // first row's text
+    RANGEE_H = 12,
+    TEXTE_X = 20,
+    BARRE_X = 15,            // highlight bar, 285 by 12, from y 24 + 12 * row
+    BARRE_Y = 24,
+    BARRE_L = 285,
+    ICONE_Y = 2,
+    ICONE_TAILLE = 16,
+    MAJ_X = 280,             // shift button and indicator, 32 by 8
+    MAJ_Y = 130,
+    FLECHE_X = 301,          // arrows, 19 by 20
+    FLECHE_HAUT_Y = 20,
+    FLECHE_BAS_Y = 100,
+    LIGNE_VISIBLE_MAX = CHAINE_TAILLE - 1,   // a line drawn through Chaine
+    LIGNE_SAISIE_MAX = CHAINE_TAILLE - 2     // the current line also takes the cursor mark
+};
+
+// The file list, shown while Etape is 0.
+void Menu();
+
+// The editor, shown while Etape is not 0.
+void AfficheTexte();
+
+// The cursor mark changes state at the first frame more than half a second after its
+// last change; maintenant is the frame's tick count.
+void FnClignote(int maintenant);
+
+// Page switch button, title strip and number strip: the first pictures of both screens.
+void DessineDecor();
+
+// Index of the first key of the active page whose box holds this frame's click, or -1.
+// Column four overlaps column three by four pixels: one press must type one key.
+// For a note name only the letters page, the digits, '_' and '-' count.
+int FnToucheSousPointeur(bool pourNom);
+
+// The shift button toggles shift on a click; the indicator shows its state.
+void FnBoutonMaj();
+void DessinePuce();
+
+// The two arrows, and whether up or down was asked for this frame (arrow or button).
+void DessineFleches();
+bool FnDemandeHaut();
+bool FnDemandeBas();
+
+// Row r's line number and text (cut to what Chaine holds), in black; y of the row.
+int DessineRangee(int r, int numero, const char* texte);
+
+// True when this frame's click picks row r (its band reaches into the next row's).
+bool FnRangeeTouchee(int r);
+
+// Copies at most max bytes of the text into Chaine, terminated; returns the length copied.
+int FnCopieChaine(const char* texte, int max);
+
+#endif

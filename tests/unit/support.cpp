@@ -1,0 +1,200 @@
+// Test support: scratch folders, the dummy screen and frame driving.
+#include "support.h"
+
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "app.h"
+#include "screens.h"
+
+namespace fs = std::filesystem;
+
+namespace test {
+
+ScratchDir::ScratchDir()
+{
+    char tmpl[] = "/tmp/scrivelle-test-XXXXXX";
+    char* made = mkdtemp(tmpl);
+    if (made == nullptr) abort();
+    path_ = made;
+    previous_ = fs::current_path().string();
+    if (chdir(path_.c_str()) != 0) abort();
+}
+
+ScratchDir::~ScratchDir()
+{
+    if (chdir(previous_.c_str()) != 0) abort();
+    std::error_code ec;
+    // Make everything removable, even folders a test closed to the owner.
+    for (auto& e : fs::recursive_directory_iterator(path_, fs::directory_options::skip_permission_denied, ec))
+        chmod(e.path().c_str(), 0700);
+    fs::remove_all(path_, ec);
+}
+
+void WriteFile(const std::string& path, const std::string& bytes)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), (std::streamsize)bytes.size());
+    if (!out) ADD_FAILURE() << "cannot write " << path;
+}
+
+std::string ReadFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+bool Exists(const std::string& path)
+{
+    struct stat st;
+    return lstat(path.c_str(), &st) == 0;
+}
+
+static void StageAssets()
+{
+    fs::create_symlink(std::string(ASSETS_DIR) + "/arial.ttf", "arial.ttf");
+    fs::create_directory_symlink(std::string(ASSETS_DIR) + "/image", "image");
+}
+
+void EnsureScreen()
+{
+    if (ecran != nullptr) return;
+    setenv("SDL_VIDEODRIVER", "dummy", 1);
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    ScratchDir dir;
+    StageAssets();
+    ASSERT_EQ(TTF_Init(), 0);
+    ASSERT_GE(SDL_Init(SDL_INIT_TIMER | SDL_INIT_VIDEO), 0) << SDL_GetError();
+    ecran = SDL_SetVideoMode(ECRAN_LARGEUR, ECRAN_HAUTEUR, ECRAN_BPP, 0);
+    ASSERT_NE(ecran, nullptr) << SDL_GetError();
+    ASSERT_TRUE(FnChargeRessources());
+}
+
+void ResetProgram()
+{
+    FnEtatInitial();
+    Message.SetActive(false);
+    Message.SetClick(false);
+    Message.SetConfirm(false);
+    MonClavier.SetMaj(false);
+    Click = false;
+    TUP = TDOWN = TFL = TFR = 0;
+    tempsActuel = tempsPrecedent = 0;
+    AfficheCurseur = 0;
+}
+
+Uint32 Pixel(int x, int y)
+{
+    SDL_LockSurface(ecran);
+    Uint16 v = ((Uint16*)ecran->pixels)[y * ecran->pitch / 2 + x];
+    SDL_UnlockSurface(ecran);
+    Uint8 r, g, b;
+    SDL_GetRGB(v, ecran->format, &r, &g, &b);
+    return (Uint32)r << 16 | (Uint32)g << 8 | b;
+}
+
+void Frame()
+{
+    Click = false;
+    TUP = TDOWN = 0;
+    FnDerouleTrame();
+}
+
+void ClickAt(int x, int y)
+{
+    Click = true;
+    TUP = TDOWN = 0;
+    MouseX = x;
+    MouseY = y;
+    FnDerouleTrame();
+    Click = false;
+}
+
+void Press(int* button)
+{
+    Click = false;
+    TUP = TDOWN = 0;
+    *button = 1;
+    FnDerouleTrame();
+    *button = 0;
+}
+
+int KeyX(int i) { return MonClavier.GetCollX1(i) + 16; }
+int KeyY(int i) { return MonClavier.GetCollY1(i) + 16; }
+
+// The key that types c on either page (shift applied for capitals), or -1.
+static int KeyFor(unsigned char c, bool* upper)
+{
+    *upper = c >= 'A' && c <= 'Z';
+    unsigned char want = *upper ? (unsigned char)(c + 32) : c;
+    bool maj = MonClavier.GetMaj();
+    MonClavier.SetMaj(false);
+    int found = -1;
+    for (int i = 0; i <= PAGE_SIGNES_FIN && found < 0; i++) {
+        if (MonClavier.GetFonction(i) == TOUCHE_CARACTERE && (unsigned char)MonClavier.GetValeur(i) == want)
+            found = i;
+    }
+    MonClavier.SetMaj(maj);
+    return found;
+}
+
+static void ShowPage(int page)
+{
+    if (Fonction != page) ClickAt(SWITCH_X + 16, SWITCH_Y + 16);
+}
+
+void Type(const std::string& text)
+{
+    for (unsigned char c : text) {
+        int key;
+        bool upper = false;
+        if (c == '\n') key = 28;
+        else if (c == '\b') key = 19;
+        else key = KeyFor(c, &upper);
+        ASSERT_GE(key, 0) << "no key types byte " << (int)c;
+        ShowPage(key <= PAGE_LETTRES_FIN ? 0 : 1);
+        if (key <= PAGE_LETTRES_FIN && MonClavier.GetMaj() != upper && c >= 'A' && c <= 'z')
+            ClickAt(MAJ_X + 16, MAJ_Y + 4);
+        ClickAt(KeyX(key), KeyY(key));
+    }
+    ShowPage(0);
+}
+
+void ProgramTest::SetUp()
+{
+    EnsureScreen();
+    dir_ = new ScratchDir();
+    StageAssets();
+    fs::create_directory("dossier");
+    ResetProgram();
+}
+
+void ProgramTest::TearDown()
+{
+    delete dir_;
+}
+
+void ProgramTest::Note(const std::string& name, const std::string& bytes)
+{
+    WriteFile("dossier/" + name, bytes);
+}
+
+void ProgramTest::Restart()
+{
+    ResetProgram();
+}
+
+std::string ProgramTest::NoteBytes(const std::string& name)
+{
+    return ReadFile("dossier/" + name);
+}
+
+}  // namespace test

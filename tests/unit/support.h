@@ -1,0 +1,65 @@
+// Shared fixture for the tests that run the program's frame: a scratch working directory
+// holding the font and the pictures, a dummy-driver screen, and the start-up state.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <SDL.h>
+#include <string>
+#include <vector>
+
+#include "globals.h"
+
+namespace test {
+
+// A fresh temporary folder, entered on construction and removed (with what it holds)
+// on destruction; the previous working directory is restored.
+class ScratchDir {
+public:
+    ScratchDir();
+    ~ScratchDir();
+    const std::string& path() const { return path_; }
+private:
+    std::string path_;
+    std::string previous_;
+};
+
+void WriteFile(const std::string& path, const std::string& bytes);
+std::string ReadFile(const std::string& path);
+bool Exists(const std::string& path);
+
+// Brings SDL up once for the whole test binary (dummy drivers) and loads the resources.
+void EnsureScreen();
+
+// Puts every global back to what start-up leaves, reading the catalogue from the
+// current folder's "dossier/".
+void ResetProgram();
+
+// Colour of a screen pixel as 0xRRGGBB.
+Uint32 Pixel(int x, int y);
+
+// Frame driving: one frame after the input globals were set as given.
+void Frame();                                   // no input
+void ClickAt(int x, int y);                     // a touch released at (x, y)
+void Press(int* button);                        // TUP or TDOWN for one frame
+
+// Screen centre of key i (as the screens test it, with the origin placed).
+int KeyX(int i);
+int KeyY(int i);
+
+// Types text on the letters or numbers page by clicking key centres, switching pages and
+// shift as needed; '\n' is the new-line key, '\b' backspace.
+void Type(const std::string& text);
+
+// Fixture for frame-level tests: scratch folder with "dossier/", screen, reset state.
+class ProgramTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+    // Writes a note file into dossier/ before the catalogue is read by Restart().
+    void Note(const std::string& name, const std::string& bytes);
+    void Restart();  // re-run the start-up state with the folder as it is now
+    std::string NoteBytes(const std::string& name);
+    ScratchDir* dir_ = nullptr;
+};
+
+}  // namespace test

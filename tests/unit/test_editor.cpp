@@ -1,0 +1,332 @@
+// The editor, driven frame by frame through the input globals.
+#include <sys/stat.h>
+
+#include <filesystem>
+
+#include "notes.h"
+#include "screens.h"
+#include "support.h"
+
+using test::ClickAt;
+using test::Frame;
+using test::KeyX;
+using test::KeyY;
+using test::Pixel;
+using test::Type;
+
+namespace {
+
+// Row r's text band, clicked in its middle.
+int RowY(int r) { return 24 + 12 * r + 6; }
+
+class EditorTest : public test::ProgramTest {
+protected:
+    // Creates the note with the given bytes and opens it from the list.
+    void Open(const std::string& name, const std::string& bytes)
+    {
+        Note(name, bytes);
+        Restart();
+        std::snprintf(ChaineTitre, sizeof ChaineTitre, "%s", name.c_str());
+        ClickAt(58, 10);  // open icon
+        ASSERT_EQ(Etape, 1);
+    }
+    std::string Line(int i) { return Texte.Lignes[i].Caracteres; }
+    void Save() { ClickAt(28, 10); }
+    void Acknowledge() { ClickAt(160, 134); }
+};
+
+// Whether any pixel of row r's text area is clearly blue (the current line's colour).
+bool RowHasBlue(int r)
+{
+    for (int y = 20 + 12 * r; y < 32 + 12 * r; y++)
+        for (int x = 20; x < 120; x++) {
+            Uint32 p = Pixel(x, y);
+            if ((p & 0xFF) > 0xC0 && (p >> 16) < 0x60 && ((p >> 8) & 0xFF) < 0x60) return true;
+        }
+    return false;
+}
+
+TEST_F(EditorTest, RoadOfOneKeyPress)
+{
+    Open("road", "");
+    ClickAt(290, 134);  // shift on
+    ASSERT_TRUE(MonClavier.GetMaj());
+    AfficheCurseur = 0;
+    tempsPrecedent = (int)SDL_GetTicks() + 100000;  // hold the mark still
+    ClickAt(KeyX(10), KeyY(10));
+    EXPECT_EQ(Line(0), "A");
+    EXPECT_EQ(Texte.Lignes[0].Longueur, 1);
+    EXPECT_TRUE(RowHasBlue(0));
+
+    AfficheCurseur = 1;
+    Frame();  // with the mark: "A|" is wider than "A"
+    int widest = 0;
+    for (int x = 20; x < 60; x++)
+        for (int y = 20; y < 32; y++)
+            if (Pixel(x, y) != Pixel(100, 26) && Pixel(x, y) != 0xFFFFFFu) widest = std::max(widest, x);
+    EXPECT_GT(widest, 28);
+
+    Save();
+    EXPECT_EQ(NoteBytes("road"), "A");
+    EXPECT_STREQ(Message.GetLine1(), "File saved");
+    EXPECT_EQ(Message.GetType(), 0);
+    Acknowledge();
+    EXPECT_FALSE(Message.GetActive());
+    EXPECT_EQ(done, 0);
+}
+
+TEST_F(EditorTest, TypesBothPagesWithShiftAsLatin1Bytes)
+{
+    Open("n", "");
+    Type("Hello, World 42 \xE9\xE8\xE0!");
+    EXPECT_EQ(Line(0), "Hello, World 42 \xE9\xE8\xE0!");
+    ClickAt(290, 134);
+    ClickAt(300, 220);  // numbers page
+    ClickAt(KeyX(53), KeyY(53));
+    ClickAt(KeyX(36), KeyY(36));
+    EXPECT_EQ(Line(0).substr(Line(0).size() - 2), "\xE9" "7") << "shift leaves accents and digits";
+    ClickAt(KeyX(57), KeyY(57));  // the key without action
+    EXPECT_EQ(Texte.Lignes[0].Longueur, (int)Line(0).size());
+}
+
+TEST_F(EditorTest, OnePressTypesOneKeyInTheOverlap)
+{
+    Open("n", "");
+    for (int x = 93; x <= 95; x++) ClickAt(x, 160);           // e, not e and r
+    ClickAt(KeyX(3), KeyY(3));
+    ClickAt(94, 192);                                          // d
+    ClickAt(94, 224);                                          // c
+    ClickAt(126, 160);                                         // between boxes: nothing
+    ClickAt(300, 220);
+    ClickAt(94, 160);                                          // 2
+    ClickAt(94, 192);                                          // :
+    ClickAt(94, 224);                                          // %
+    EXPECT_EQ(Line(0), "eeerdc2:%");
+}
+
+TEST_F(EditorTest, NewLineOnLastFirstAndSixthRow)
+{
+    Open("n", "a\nb\nc");
+    Type("\n");
+    EXPECT_EQ(Texte.LigneActive, 1);
+    EXPECT_EQ(Line(1), "b") << "the next existing line becomes current with its text";
+    EXPECT_EQ(Texte.NbLignes, 4);
+    EXPECT_EQ(Line(3), "");
+
+    Open("m", "x");
+    Type("\n");
+    EXPECT_EQ(Texte.NbLignes, 2);
+    EXPECT_EQ(Texte.LigneActive, 1);
+    Type("1\n2\n3\n4\n");
+    EXPECT_EQ(Texte.LigneActive, 5);
+    EXPECT_EQ(Texte.LigneDebut, 0);
+    Type("\n");
+    EXPECT_EQ(Texte.LigneActive, 6);
+    EXPECT_EQ(Texte.LigneDebut, 1) << "the window follows to keep the line on the sixth row";
+    Save();
+    EXPECT_EQ(NoteBytes("m"), "x\n1\n2\n3\n4\n\n");
+}
+
+TEST_F(EditorTest, BackspaceErasesCleanly)
+{
+    Open("n", "");
+    Type("ab\b");
+    EXPECT_EQ(Line(0), "a");
+    EXPECT_EQ(Texte.Lignes[0].Longueur, 1);
+    Save();
+    EXPECT_EQ(NoteBytes("n"), "a") << "no trailing space reaches the file";
+    Acknowledge();
+    Type("x");
+    EXPECT_EQ(Line(0), "ax");
+    Type("\b\b\b\b");
+    EXPECT_EQ(Line(0), "");
+    EXPECT_EQ(Texte.NbLignes, 1) << "backspace on an empty line 0 does nothing";
+}
+
+TEST_F(EditorTest, BackspaceOnEmptyLinesRemovesThem)
+{
+    Open("n", "abx\n");
+    ClickAt(100, RowY(1));
+    ASSERT_EQ(Texte.LigneActive, 1);
+    Type("\b");
+    EXPECT_EQ(Texte.NbLignes, 1);
+    EXPECT_EQ(Texte.LigneActive, 0);
+    EXPECT_EQ(Line(0), "ab");
+
+    Open("m", "t\n\n");
+    ClickAt(100, RowY(2));
+    Type("\b");
+    EXPECT_EQ(Texte.LigneActive, 1);
+    EXPECT_EQ(Texte.Lignes[1].Longueur, 0) << "an empty line above keeps length 0";
+    EXPECT_EQ(Line(0), "t");
+    Save();
+    EXPECT_EQ(NoteBytes("m"), "t\n");
+}
+
+TEST_F(EditorTest, WindowFollowsTheCurrentLineAfterARemoval)
+{
+    // Lines a to j and an empty eleventh, shown from line 6 ("f") on.
+    const std::string note = "a\nb\nc\nd\ne\nf\ng\nh\ni\nj\n";
+    auto scrolled = [&] {
+        Open("n", note);
+        for (int i = 0; i < 5; i++) test::Press(&TDOWN);
+        ASSERT_EQ(Texte.LigneDebut, 5);
+    };
+
+    scrolled();
+    ClickAt(100, RowY(5));  // the empty last line
+    Type("\b");
+    EXPECT_EQ(Texte.LigneActive, 9);
+    EXPECT_EQ(Line(9), "");
+    EXPECT_EQ(Texte.LigneDebut, 5);
+    EXPECT_EQ(Texte.LigneFin, 10) << "no numbered row past the note";
+
+    scrolled();
+    ClickAt(100, RowY(1));  // "g", just under the first shown line
+    Type("\b\b");
+    EXPECT_EQ(Texte.LigneActive, 5);
+    EXPECT_EQ(Line(5), "");
+    EXPECT_EQ(Texte.LigneDebut, 4) << "the current line may not stay on the first row";
+
+    scrolled();
+    ClickAt(100, RowY(0));  // "f", the first shown line itself
+    Type("\b\b");
+    EXPECT_EQ(Texte.LigneActive, 4);
+    EXPECT_EQ(Line(4), "");
+    EXPECT_EQ(Texte.LigneDebut, 4) << "the window moves up to the current line";
+
+    for (int i = 0; i < 12; i++) Type("\b");
+    EXPECT_EQ(Texte.LigneActive, 0);
+    EXPECT_EQ(Texte.LigneDebut, 0);
+    EXPECT_EQ(Texte.NbLignes, 6);
+    Save();
+    EXPECT_EQ(NoteBytes("n"), "\ng\nh\ni\nj\n");
+}
+
+TEST_F(EditorTest, PicksRowsAtTheirBandEdges)
+{
+    Open("n", "0\n1\n2\n3\n4\n5\n6");
+    ClickAt(100, 36);
+    EXPECT_EQ(Texte.LigneActive, 1) << "y 36 picks the second row";
+    ClickAt(100, 35);
+    EXPECT_EQ(Texte.LigneActive, 0);
+    ClickAt(100, 24);
+    EXPECT_EQ(Texte.LigneActive, 0);
+    ClickAt(100, 23);
+    EXPECT_EQ(Texte.LigneActive, 0);
+    ClickAt(100, 60 + 27);
+    EXPECT_EQ(Texte.LigneActive, 5) << "the last row reaches down to its y + 27";
+    ClickAt(100, 20);
+    ClickAt(100, 60 + 28);
+    EXPECT_EQ(Texte.LigneActive, 5);
+    ClickAt(15, 36);
+    ClickAt(300, 36);
+    EXPECT_EQ(Texte.LigneActive, 5) << "outside x 16 to 299 nothing is picked";
+    ClickAt(16, 36);
+    EXPECT_EQ(Texte.LigneActive, 1);
+    ClickAt(299, 48);
+    EXPECT_EQ(Texte.LigneActive, 2);
+}
+
+TEST_F(EditorTest, ScrollsWithArrowsAndButtonsButNotUnderTheNotice)
+{
+    Open("six", "1\n2\n3\n4\n5\n6");
+    ClickAt(310, 110);
+    test::Press(&TUP);
+    EXPECT_EQ(Texte.LigneDebut, 0);
+
+    Open("n", "1\n2\n3\n4\n5\n6\n7");
+    ClickAt(310, 110);
+    EXPECT_EQ(Texte.LigneDebut, 1);
+    EXPECT_EQ(Texte.LigneActive, 1) << "the current line keeps its row";
+    test::Press(&TDOWN);
+    EXPECT_EQ(Texte.LigneDebut, 1);
+    ClickAt(310, 30);
+    EXPECT_EQ(Texte.LigneDebut, 0);
+    EXPECT_EQ(Texte.LigneActive, 0);
+
+    Save();
+    ASSERT_TRUE(Message.GetActive());
+    int debut = Texte.LigneDebut;
+    test::Press(&TUP);
+    test::Press(&TDOWN);
+    ClickAt(310, 30);
+    ClickAt(KeyX(0), KeyY(0));
+    ClickAt(100, RowY(0));
+    EXPECT_EQ(Texte.LigneDebut, debut);
+    EXPECT_EQ(Texte.LigneActive, 6);
+    EXPECT_EQ(Line(6), "7");
+}
+
+TEST_F(EditorTest, BlinkChangesOnlyAfterMoreThanHalfASecond)
+{
+    tempsPrecedent = 1000;
+    AfficheCurseur = 0;
+    FnClignote(1500);
+    EXPECT_EQ(AfficheCurseur, 0);
+    FnClignote(1501);
+    EXPECT_EQ(AfficheCurseur, 1);
+    EXPECT_EQ(tempsPrecedent, 1501);
+    FnClignote(2001);
+    EXPECT_EQ(AfficheCurseur, 1);
+    FnClignote(2002);
+    EXPECT_EQ(AfficheCurseur, 0);
+}
+
+TEST_F(EditorTest, FullNoteAndFullLineRefuseMore)
+{
+    std::string lines;
+    for (int i = 0; i < 49; i++) lines += "l\n";
+    Open("full", lines);  // 50 lines
+    ASSERT_EQ(Texte.NbLignes, 50);
+    ClickAt(100, RowY(0));
+    Type("\n");
+    EXPECT_EQ(Texte.NbLignes, 50);
+    EXPECT_EQ(Texte.LigneActive, 0);
+
+    Open("long", std::string(250, 'w'));
+    Type("abcdef");
+    EXPECT_EQ(Texte.Lignes[0].Longueur, 253);
+    EXPECT_EQ(Line(0), std::string(250, 'w') + "abc");
+
+    Open("max", std::string(255, 'm'));
+    for (int i = 0; i < 3; i++) Frame();  // drawn cut, nothing written past Chaine
+    Type("z");
+    EXPECT_EQ(Line(0), std::string(255, 'm'));
+    Type("\n");
+    EXPECT_EQ(Texte.NbLignes, 2);
+}
+
+TEST_F(EditorTest, SaveTellsTheTruth)
+{
+    std::string big;
+    for (int i = 0; i < 60; i++) big += "line\n";
+    Open("big", big);
+    Save();
+    EXPECT_STREQ(Message.GetLine1(), "File not saved");
+    EXPECT_STREQ(Message.GetLine2(), "Note not fully loaded");
+    EXPECT_EQ(NoteBytes("big"), big);
+    Acknowledge();
+
+    Open("gone", "keep");
+    Type("x");
+    std::filesystem::remove_all("dossier");
+    Save();
+    EXPECT_STREQ(Message.GetLine1(), "File not saved");
+    EXPECT_STREQ(Message.GetLine2(), "Could not write the file");
+    EXPECT_FALSE(test::Exists("dossier/gone"));
+}
+
+TEST_F(EditorTest, BackReturnsToTheListWithoutSaving)
+{
+    Open("n", "old");
+    Type("x");
+    ClickAt(62, 10);
+    EXPECT_EQ(Etape, 0);
+    Frame();
+    EXPECT_EQ(NoteBytes("n"), "old");
+    EXPECT_STREQ(ChaineTitre, "n");
+    EXPECT_EQ(Line(0), "oldx") << "the note stays in the buffer";
+}
+
+}  // namespace

@@ -1,0 +1,112 @@
+// The keyboard: the whole layout as a table, the shift rule, the origin arithmetic.
+#include <gtest/gtest.h>
+
+#include "TClavier.h"
+
+namespace {
+
+struct Key {
+    unsigned char c;
+    int fonction;
+    int x, y;
+};
+
+// Every laid-out slot as the user sees the two pages.
+const Key kLayout[58] = {
+    {'q', 0, 0, 0}, {'w', 0, 32, 0}, {'e', 0, 64, 0}, {'r', 0, 92, 0}, {'t', 0, 128, 0},
+    {'y', 0, 160, 0}, {'u', 0, 192, 0}, {'i', 0, 224, 0}, {'o', 0, 256, 0}, {'p', 0, 288, 0},
+    {'a', 0, 0, 32}, {'s', 0, 32, 32}, {'d', 0, 64, 32}, {'f', 0, 92, 32}, {'g', 0, 128, 32},
+    {'h', 0, 160, 32}, {'j', 0, 192, 32}, {'k', 0, 224, 32}, {'l', 0, 256, 32}, {' ', 2, 288, 32},
+    {'z', 0, 0, 64}, {'x', 0, 32, 64}, {'c', 0, 64, 64}, {'v', 0, 92, 64}, {'b', 0, 128, 64},
+    {'n', 0, 160, 64}, {'m', 0, 192, 64}, {' ', 0, 224, 64}, {'\n', 1, 256, 64},
+    {'0', 0, 0, 0}, {'1', 0, 32, 0}, {'2', 0, 64, 0}, {'3', 0, 92, 0}, {'4', 0, 128, 0},
+    {'5', 0, 160, 0}, {'6', 0, 192, 0}, {'7', 0, 224, 0}, {'8', 0, 256, 0}, {'9', 0, 288, 0},
+    {'.', 0, 0, 32}, {',', 0, 32, 32}, {':', 0, 64, 32}, {';', 0, 92, 32}, {'!', 0, 128, 32},
+    {'?', 0, 160, 32}, {'@', 0, 192, 32}, {'&', 0, 224, 32}, {'_', 0, 256, 32}, {'-', 0, 288, 32},
+    {'(', 0, 0, 64}, {')', 0, 32, 64}, {'%', 0, 64, 64}, {'$', 0, 92, 64}, {0xE9, 0, 128, 64},
+    {0xE8, 0, 160, 64}, {0xE0, 0, 192, 64}, {'\'', 0, 224, 64}, {' ', 3, 256, 64},
+};
+
+TEST(Keyboard, LayoutOfAllSixtySlots)
+{
+    TClavier k;
+    for (int i = 0; i < 58; i++) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ((unsigned char)k.GetValeur(i), kLayout[i].c);
+        EXPECT_EQ(k.GetFonction(i), kLayout[i].fonction);
+        EXPECT_EQ(k.GetCollX1(i), kLayout[i].x);
+        EXPECT_EQ(k.GetCollY1(i), kLayout[i].y);
+        EXPECT_EQ(k.GetToucheX(i), kLayout[i].x);
+        EXPECT_EQ(k.GetToucheY(i), kLayout[i].y);
+        EXPECT_EQ(k.GetCollX2(i), 32);
+        EXPECT_EQ(k.GetCollY2(i), 32);
+    }
+    for (int i = 58; i < 60; i++) {
+        EXPECT_EQ(k.GetValeur(i), '0');
+        EXPECT_EQ(k.GetFonction(i), 0);
+        EXPECT_EQ(k.GetCollX1(i) + k.GetCollY1(i) + k.GetCollX2(i) + k.GetCollY2(i), 0);
+    }
+}
+
+TEST(Keyboard, FreshStateAndString)
+{
+    TClavier k;
+    EXPECT_FALSE(k.GetMaj());
+    EXPECT_STREQ(k.GetChaine(), "");
+    EXPECT_EQ(k.GetTextX() + k.GetTextY() + k.GetClavierX() + k.GetClavierY(), 0);
+    k.PositionTexte(3, 4);
+    EXPECT_EQ(k.GetTextX(), 3);
+    EXPECT_EQ(k.GetTextY(), 4);
+
+    std::string longer(300, 'x');
+    k.SetChaine(longer.c_str());
+    EXPECT_EQ(std::string(k.GetChaine()), std::string(254, 'x'));
+}
+
+TEST(Keyboard, ShiftTurnsOnlyLettersToCapitals)
+{
+    TClavier k;
+    k.SetMaj(true);
+    EXPECT_EQ(k.GetValeur(0), 'Q');
+    EXPECT_EQ(k.GetValeur(36), '7');
+    EXPECT_EQ((unsigned char)k.GetValeur(53), 233);
+    EXPECT_EQ((unsigned char)k.GetValeur(54), 232);
+    EXPECT_EQ((unsigned char)k.GetValeur(55), 224);
+    EXPECT_EQ(k.GetValeur(28), '\n');
+    EXPECT_EQ(k.GetFonction(19), 2);
+    for (int i = 0; i < 58; i++) {
+        unsigned char c = kLayout[i].c;
+        unsigned char want = (c >= 'a' && c <= 'z') ? (unsigned char)(c - 32) : c;
+        EXPECT_EQ((unsigned char)k.GetValeur(i), want) << i;
+    }
+    k.SetMaj(false);
+    EXPECT_EQ(k.GetValeur(0), 'q');
+}
+
+TEST(Keyboard, SetToucheClearsTheFunctionCode)
+{
+    TClavier k;
+    k.SetFonction(5, 2);
+    k.SetTouche(5, 'y', 1, 2, 3, 4, 5, 6);
+    EXPECT_EQ(k.GetFonction(5), 0);
+    EXPECT_EQ(k.GetToucheX(5), 1);
+    EXPECT_EQ(k.GetCollY2(5), 6);
+}
+
+TEST(Keyboard, OriginMovesEveryKeyAtOnce)
+{
+    TClavier k;
+    k.DeplaceClavier(0, 144);
+    EXPECT_EQ(k.GetCollY1(0), 144);
+    EXPECT_EQ(k.GetCollY1(20), 208);
+    EXPECT_EQ(k.GetCollX1(9), 288);
+    EXPECT_EQ(k.GetCollX1(28), 256);
+    EXPECT_EQ(k.GetCollY1(57), 208);
+    EXPECT_EQ(k.GetCollX2(4), 32);
+    EXPECT_EQ(k.GetCollY2(4), 176);
+    k.DeplaceClavier(10, 20);
+    EXPECT_EQ(k.GetCollX1(3), 102);
+    EXPECT_EQ(k.GetToucheY(20), 84);
+}
+
+}  // namespace

@@ -1,0 +1,331 @@
+// The line buffer and the note file: loading, saving, and saves that fail or are cut short.
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+
+#include <cstring>
+#include <random>
+
+#include "test_notes_dossier.h"
+
+namespace {
+
+using Notes = NotesDossier;
+
+// Lines of a note file, split as the format says: k newlines, k + 1 lines.
+std::vector<std::string> Decoupe(const std::string& octets)
+{
+    std::vector<std::string> lignes(1);
+    for (char c : octets) {
+        if (c == '\n') lignes.emplace_back();
+        else lignes.back() += c;
+    }
+    return lignes;
+}
+
+void Remplit(STexte* t, const std::vector<std::string>& lignes)
+{
+    FnClearText(t);
+    for (const std::string& l : lignes) {
+        SLigne& s = t->Lignes[t->NbLignes++];
+        memcpy(s.Caracteres, l.c_str(), l.size() + 1);
+        s.Longueur = (int)l.size();
+    }
+}
+
+std::string Joint(const std::vector<std::string>& lignes)
+{
+    std::string s;
+    for (size_t i = 0; i < lignes.size(); i++) s += (i ? "\n" : "") + lignes[i];
+    return s;
+}
+
+void AttendLignes(const std::vector<std::string>& lignes)
+{
+    ASSERT_EQ(Texte.NbLignes, (int)lignes.size());
+    for (size_t i = 0; i < lignes.size(); i++) {
+        const SLigne& l = Texte.Lignes[i];
+        EXPECT_EQ(std::string(l.Caracteres, l.Longueur), lignes[i]) << "line " << i;
+        EXPECT_EQ(l.Caracteres[l.Longueur], 0) << "line " << i;
+        EXPECT_EQ(l.LongueurInitiale, l.Longueur) << "line " << i;
+    }
+}
+
+// Runs f in a child process and returns its exit status; limits and signals stay there.
+template <class F> int DansUnFils(F f)
+{
+    pid_t pid = fork();
+    if (pid == 0) _exit(f());
+    int statut = 0;
+    waitpid(pid, &statut, 0);
+    return WIFEXITED(statut) ? WEXITSTATUS(statut) : -1;
+}
+
+std::string Grande(char graine, int lignes)
+{
+    std::vector<std::string> l;
+    for (int i = 0; i < lignes; i++) l.push_back(std::string(255, (char)(graine + i % 20)));
+    return Joint(l);
+}
+
+}  // namespace
+
+TEST(LigneBuffer, ClearEmptiesEverySlotAndIndex)
+{
+    STexte t;
+    memset(&t, 'x', sizeof t);
+    FnClearText(&t);
+    EXPECT_EQ(t.NbLignes + t.LigneActive + t.LigneDebut + t.LigneFin, 0);
+    for (const SLigne& l : t.Lignes) {
+        EXPECT_EQ(l.Caracteres[0], 0);
+        EXPECT_EQ(l.Longueur + l.LongueurInitiale, 0);
+    }
+}
+
+TEST(LigneBuffer, DeletingLinesMovesTheRestUp)
+{
+    Remplit(&Texte, {"a", "bb", "c", "dddd", "e"});
+    Texte.LigneActive = 3;
+    FnDelLigneTexte(2);
+    EXPECT_EQ(Texte.NbLignes, 4);
+    const char* attendu[] = {"a", "bb", "dddd", "e"};
+    for (int i = 0; i < 4; i++) {
+        EXPECT_STREQ(Texte.Lignes[i].Caracteres, attendu[i]);
+        EXPECT_EQ(Texte.Lignes[i].Longueur, (int)strlen(attendu[i]));
+    }
+    EXPECT_EQ(Texte.Lignes[4].Caracteres[0], 0);
+    EXPECT_EQ(Texte.Lignes[4].Longueur, 0);
+    EXPECT_EQ(Texte.LigneActive, 3);
+
+    Remplit(&Texte, {"seul"});
+    FnDelLigneTexte(0);
+    EXPECT_EQ(Texte.NbLignes, 0);
+    EXPECT_EQ(Texte.Lignes[0].Caracteres[0], 0);
+}
+
+TEST_F(Notes, LoadsLinesAsTheFormatSplitsThem)
+{
+    const std::string cas[] = {
+        "", "xyz", "xyz\n", "\n", "a\r\nb\r\n", "d\xff" "e\xe9\n\x80", "\t \n\n\n",
+        std::string(255, 'L') + "\n" + std::string(255, 'M'),
+        Joint(std::vector<std::string>(50, "ligne")),
+    };
+    for (const std::string& octets : cas) {
+        Ecrit("dossier/note", octets);
+        Texte.LigneActive = Texte.LigneDebut = Texte.LigneFin = 7;
+        TexteIncomplet = true;
+        FnReadFile("note");
+        SCOPED_TRACE(testing::PrintToString(octets));
+        AttendLignes(Decoupe(octets));
+        EXPECT_FALSE(TexteIncomplet);
+        EXPECT_EQ(Texte.LigneActive + Texte.LigneDebut + Texte.LigneFin, 0);
+        EXPECT_EQ(fichier, nullptr);
+    }
+}
+
+TEST_F(Notes, MissingNoteOpensAsOneEmptyLineAndSavesEmpty)
+{
+    FnReadFile("absente");
+    AttendLignes({""});
+    EXPECT_FALSE(TexteIncomplet);
+    EXPECT_TRUE(FnWriteFile("absente"));
+    EXPECT_TRUE(Existe("dossier/absente"));
+    EXPECT_EQ(Lit("dossier/absente"), "");
+}
+
+// Any note the buffer can hold goes through a load and a save unchanged.
+TEST_F(Notes, RoundTripKeepsEveryByte)
+{
+    std::mt19937 alea(20240611);
+    const unsigned char speciaux[] = {'\r', '\t', ' ', 0x80, 0xe0, 0xe8, 0xe9, 0xff, 0x01};
+    for (int essai = 0; essai < 400; essai++) {
+        int nb = std::uniform_int_distribution<int>(1, 50)(alea);
+        std::vector<std::string> lignes;
+        for (int i = 0; i < nb; i++) {
+            int forme = alea() % 4;  // empty, short, random length, full
+            int n = forme == 0 ? 0 : forme == 1 ? (int)(alea() % 4) : forme == 2 ? (int)(alea() % 256) : 255;
+            std::string l;
+            for (int k = 0; k < n; k++) {
+                unsigned char c = (alea() % 3 == 0) ? speciaux[alea() % sizeof speciaux]
+                                                    : (unsigned char)(1 + alea() % 255);
+                l += (char)(c == '\n' ? '\r' : c);
+            }
+            lignes.push_back(l);
+        }
+        std::string octets = Joint(lignes);
+        Ecrit("dossier/note", octets);
+        FnReadFile("note");
+        ASSERT_FALSE(TexteIncomplet) << essai;
+        AttendLignes(lignes);
+        ASSERT_TRUE(FnWriteFile("note")) << essai;
+        ASSERT_EQ(Lit("dossier/note"), octets) << essai;
+        FnReadFile("note");
+        ASSERT_EQ(Texte.NbLignes, nb);
+    }
+    EXPECT_EQ(Entrees(), std::vector<std::string>{"note"});
+}
+
+TEST_F(Notes, SaveWritesTextUpToEachZeroByte)
+{
+    Remplit(&Texte, {"a", "", "b"});
+    strcpy(Texte.Lignes[0].Caracteres + 2, "reste");  // old bytes behind the terminator
+    Texte.Lignes[2].Longueur = 40;                      // a stale length is not trusted
+    ASSERT_TRUE(FnWriteFile("n"));
+    EXPECT_EQ(Lit("dossier/n"), "a\n\nb");
+}
+
+TEST_F(Notes, SaveMovesCursorToLastLine)
+{
+    Remplit(&Texte, std::vector<std::string>(10, "x"));
+    EXPECT_TRUE(FnWriteFile("dix"));
+    EXPECT_EQ(Texte.LigneActive, 9);
+    EXPECT_EQ(Texte.LigneDebut, 4);
+
+    Remplit(&Texte, std::vector<std::string>(4, "x"));
+    Texte.LigneDebut = 1;
+    EXPECT_TRUE(FnWriteFile("quatre"));
+    EXPECT_EQ(Texte.LigneActive, 3);
+    EXPECT_EQ(Texte.LigneDebut, 1);
+
+    // Also when the save is refused, and never onto a line that does not exist.
+    Remplit(&Texte, std::vector<std::string>(8, "x"));
+    TexteIncomplet = true;
+    EXPECT_FALSE(FnWriteFile("huit"));
+    EXPECT_EQ(Texte.LigneActive, 7);
+    EXPECT_EQ(Texte.LigneDebut, 2);
+    FnClearText(&Texte);
+    TexteIncomplet = false;
+    FnWriteFile("vide");
+    EXPECT_EQ(Texte.LigneActive, 0);
+}
+
+// Notes the buffer cannot hold load partly, are marked, and are never cut by a save.
+TEST_F(Notes, IncompleteNoteIsNeverSavedOver)
+{
+    std::string soixante = Joint(std::vector<std::string>(60, "l"));
+    std::string longue = "debut\n" + std::string(300, 'z') + "\nfin";
+    std::string zero = std::string("ab\0cd", 5) + "\nsuite";
+    struct Cas { std::string octets; int nb; } cas[] = {
+        {soixante, 50}, {Joint(std::vector<std::string>(51, "")), 50}, {longue, 3}, {zero, 2},
+    };
+    for (const Cas& c : cas) {
+        Ecrit("dossier/note", c.octets);
+        FnReadFile("note");
+        EXPECT_TRUE(TexteIncomplet);
+        EXPECT_EQ(Texte.NbLignes, c.nb);
+        EXPECT_FALSE(FnWriteFile("note"));
+        EXPECT_EQ(Lit("dossier/note"), c.octets);
+    }
+    EXPECT_EQ(Texte.Lignes[0].Longueur, 5);  // the zero byte is kept and counted
+    EXPECT_STREQ(Texte.Lignes[1].Caracteres, "suite");
+    FnReadFile("absente");
+    EXPECT_FALSE(TexteIncomplet);
+
+    Ecrit("dossier/note", longue);
+    FnReadFile("note");
+    EXPECT_EQ(Texte.Lignes[1].Longueur, 255);
+    EXPECT_STREQ(Texte.Lignes[2].Caracteres, "fin");
+    EXPECT_EQ(Entrees(), std::vector<std::string>{"note"});
+}
+
+TEST_F(Notes, UnreadableNoteIsIncompleteAndKept)
+{
+    ASSERT_EQ(mkdir("dossier/sous", 0777), 0);
+    Ecrit("dossier/sous/dedans", "garde");
+    Ecrit("dehors", "garde aussi");
+    for (const char* nom : {"sous", "../dehors", "..", ""}) {
+        FnReadFile(nom);
+        EXPECT_TRUE(TexteIncomplet) << nom;
+        AttendLignes({""});
+        TexteIncomplet = false;  // even forced, these names are never written
+        EXPECT_FALSE(FnWriteFile(nom)) << nom;
+    }
+    EXPECT_EQ(Lit("dossier/sous/dedans"), "garde");
+    EXPECT_EQ(Lit("dehors"), "garde aussi");
+    EXPECT_EQ(Entrees(), std::vector<std::string>{"sous"});
+}
+
+TEST_F(Notes, SaveKeepsPermissionsAndNeedsTheFolder)
+{
+    Remplit(&Texte, {"un", "deux"});
+    ASSERT_EQ(rmdir("dossier"), 0);
+    EXPECT_FALSE(FnWriteFile("note"));
+    EXPECT_FALSE(Existe("dossier"));
+
+    ASSERT_EQ(mkdir("dossier", 0777), 0);
+    EXPECT_TRUE(FnWriteFile("note"));
+    EXPECT_EQ(Lit("dossier/note"), "un\ndeux");
+    ASSERT_EQ(chmod("dossier/note", 0640), 0);
+    EXPECT_TRUE(FnWriteFile("note"));
+    struct stat st;
+    ASSERT_EQ(stat("dossier/note", &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+}
+
+TEST_F(Notes, ReadOnlyNoteIsNotReplaced)
+{
+    if (geteuid() == 0) GTEST_SKIP() << "root may write any file";
+    Ecrit("dossier/note", "ancien");
+    ASSERT_EQ(chmod("dossier/note", 0444), 0);
+    Remplit(&Texte, {"nouveau"});
+    EXPECT_FALSE(FnWriteFile("note"));
+    EXPECT_EQ(Lit("dossier/note"), "ancien");
+}
+
+// A card that fills up mid-save: once inside the stream buffer, once at the final flush.
+TEST_F(Notes, FailedWriteLeavesOldNoteWhole)
+{
+    const std::string ancien = Grande('a', 20);
+    for (int lignes : {50, 10}) {
+        Ecrit("dossier/note", ancien);
+        std::vector<std::string> nouveau = Decoupe(Grande('A', lignes));
+        int statut = DansUnFils([&] {
+            signal(SIGXFSZ, SIG_IGN);
+            struct rlimit limite = {1000, 1000};
+            if (setrlimit(RLIMIT_FSIZE, &limite) != 0) return 3;
+            Remplit(&Texte, nouveau);
+            return FnWriteFile("note") ? 1 : 0;
+        });
+        EXPECT_EQ(statut, 0) << lignes;
+        EXPECT_EQ(Lit("dossier/note"), ancien);
+        EXPECT_EQ(Entrees(), std::vector<std::string>{"note"});
+    }
+}
+
+TEST_F(Notes, SaveOverSubFolderFailsAndLeavesNoTemporary)
+{
+    ASSERT_EQ(mkdir("dossier/sous", 0777), 0);
+    Ecrit("dossier/sous/x", "x");
+    Remplit(&Texte, {"texte"});
+    EXPECT_FALSE(FnWriteFile("sous"));
+    EXPECT_EQ(Lit("dossier/sous/x"), "x");
+    EXPECT_EQ(Entrees(), std::vector<std::string>{"sous"});
+}
+
+// A save killed at any moment leaves the old text or the new one, and no stray name.
+TEST_F(Notes, KilledSaveLeavesOneWholeVersion)
+{
+    const std::string a = Grande('a', 50), b = Grande('A', 49) + "\nfin";
+    Ecrit("dossier/note", a);
+    STexte ta, tb;
+    Remplit(&ta, Decoupe(a));
+    Remplit(&tb, Decoupe(b));
+    std::mt19937 alea(7);
+    for (int essai = 0; essai < 12; essai++) {
+        pid_t pid = fork();
+        if (pid == 0) {
+            for (int i = 0;; i++) {
+                Texte = (i % 2) ? ta : tb;
+                FnWriteFile("note");
+            }
+        }
+        usleep(std::uniform_int_distribution<int>(500, 30000)(alea));
+        kill(pid, SIGKILL);
+        waitpid(pid, nullptr, 0);
+        std::string reste = Lit("dossier/note");
+        EXPECT_TRUE(reste == a || reste == b) << essai << ": " << reste.size() << " bytes";
+        FnClearText(&ListeFichier);
+        FnLitDossier();
+        EXPECT_EQ(Liste(), std::vector<std::string>{"note"}) << essai;
+    }
+}
