@@ -22,8 +22,14 @@ configure: deps
 run: all
 	cd run && ../$(BUILD)/scrivelle
 
+# Further kinds of tests (mk/*.mk) add their targets to TEST_STEPS; make test runs them
+# after the main suite.
+TEST_STEPS :=
+-include mk/*.mk
+
 test: all
 	cd $(BUILD) && ctest --output-on-failure
+	$(if $(strip $(TEST_STEPS)),$(MAKE) --no-print-directory $(TEST_STEPS))
 
 screenshots: all
 	python3 tests/e2e/screenshots.py $(BUILD) docs
