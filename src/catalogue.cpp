@@ -46,7 +46,9 @@ void FnCreateFile(const char* nom)
     char chemin[CHEMIN_TAILLE];
     if (nom[0] == 0 || FindFile(nom)) return;
     if (ListeFichier.NbLignes >= TEXTE_NB_LIGNES) return;
-    if (!FsChemin(chemin, nom)) return;
+    // A name shaped like a save's temporary file would vanish from the list at the next
+    // start, taking its note out of the user's sight.
+    if (!FsChemin(chemin, nom) || FsEstTemporaire(nom)) return;
     if (!FsFaitDossier()) return;
     FsCreeVide(chemin);
     // Listed only when the folder really has it, so the list never promises a missing note.

@@ -5,9 +5,7 @@
 #include "screens.h"
 
 enum {
-    SAUVER_X = 20,   // save icon, source x 48
-    RETOUR_X = 54,   // back icon, source x 80
-    CLIGNOTEMENT = 500
+    CLIGNOTEMENT = 500   // milliseconds between two changes of the cursor mark
 };
 
 static SLigne& LigneCourante()

@@ -5,15 +5,6 @@
 #include "notes.h"
 #include "screens.h"
 
-enum {
-    CREER_X = 20,        // create, open and delete icons: source x 0, 16, 32
-    OUVRIR_X = 50,
-    SUPPRIMER_X = 80,
-    QUITTER_X = 280,     // quit icon, source x 64
-    CHAMP_Y = 124,       // name field picture; the name at (10, 124)
-    NOM_X = 10
-};
-
 static void FnTapeNom()
 {
     int i = FnToucheSousPointeur(true);

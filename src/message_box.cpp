@@ -4,13 +4,6 @@
 #include "notes.h"
 #include "message_box.h"
 
-enum {
-    PANNEAU_X = 60, PANNEAU_Y = 95, PANNEAU_L = 200, PANNEAU_H = 50,
-    TEXTE_X = 70, LIGNE1_Y = 100, LIGNE2_Y = 112,
-    BOUTON_Y = 128, BOUTON_L = 24, BOUTON_H = 12,
-    OUI_X = 130, NON_X = 170, OK_X = 150
-};
-
 // True when this frame's click lands on a button at x.
 static bool FnBoutonTouche(int x)
 {
@@ -21,8 +14,8 @@ void DessineMessage()
 {
     if (!Message.GetActive()) return;
     DrawImage(ImgMessage, PANNEAU_X, PANNEAU_Y, 0, 0, PANNEAU_L, PANNEAU_H);
-    drawMessage(ecran, Message.GetLine1(), TEXTE_X, LIGNE1_Y, 0, 0, 0);
-    drawMessage(ecran, Message.GetLine2(), TEXTE_X, LIGNE2_Y, 0, 0, 0);
+    drawMessage(ecran, Message.GetLine1(), MESSAGE_TEXTE_X, LIGNE1_Y, 0, 0, 0);
+    drawMessage(ecran, Message.GetLine2(), MESSAGE_TEXTE_X, LIGNE2_Y, 0, 0, 0);
 
     if (Message.GetType() == MESSAGE_QUESTION) {
         DrawImage(ImgBtn, OUI_X, BOUTON_Y, 0, 0, BOUTON_L, BOUTON_H);

@@ -2,6 +2,16 @@
 #ifndef MESSAGE_BOX_H
 #define MESSAGE_BOX_H
 
+// The panel, its two lines of text and its 24 by 12 buttons.
+enum {
+    PANNEAU_X = 60, PANNEAU_Y = 95, PANNEAU_L = 200, PANNEAU_H = 50,
+    MESSAGE_TEXTE_X = 70, LIGNE1_Y = 100, LIGNE2_Y = 112,
+    BOUTON_Y = 128, BOUTON_L = 24, BOUTON_H = 12,
+    OUI_X = 130,   // confirm
+    NON_X = 170,   // decline
+    OK_X = 150     // acknowledge
+};
+
 // Draws the open box over the frame and takes the frame's click on its buttons.
 void DessineMessage();
 

@@ -28,7 +28,8 @@ void FnLitDossier();
 bool FindFile(const char* nom);
 
 // Creates an empty note and lists it, unless the name is empty, listed, unsafe, too long,
-// or the catalogue is full. An existing file is kept as it is; "dossier/" is made if missing.
+// shaped like a save's temporary file, or the catalogue is full. An existing file is kept
+// as it is; "dossier/" is made if missing.
 void FnCreateFile(const char* nom);
 
 // Deletes the note's file and then drops its name (also when the file was already gone);

@@ -14,8 +14,16 @@ enum {
     BARRE_X = 15,            // highlight bar, 285 by 12, from y 24 + 12 * row
     BARRE_Y = 24,
     BARRE_L = 285,
-    ICONE_Y = 2,
+    ICONE_Y = 2,             // icons of the title strip, 16 by 16
     ICONE_TAILLE = 16,
+    CREER_X = 20,            // file list: create, open, delete (source x 0, 16, 32), quit (64)
+    OUVRIR_X = 50,
+    SUPPRIMER_X = 80,
+    QUITTER_X = 280,
+    SAUVER_X = 20,           // editor: save (source x 48), back (source x 80)
+    RETOUR_X = 54,
+    CHAMP_Y = 124,           // the file list's name field, its name drawn at (10, 124)
+    NOM_X = 10,
     MAJ_X = 280,             // shift button and indicator, 32 by 8
     MAJ_Y = 130,
     FLECHE_X = 301,          // arrows, 19 by 20

@@ -1,0 +1,97 @@
+"""The editor in a real window: an existing note changed in one place, backspace and the
+keys that overlap, a note too big to save."""
+import harness
+
+setUpModule = harness.start_display
+tearDownModule = harness.stop_display
+
+
+def open_note(app, name):
+    """Picks the note's row on the list (the list keeps the folder's order) and opens it."""
+    row = app.listing().index(name)
+    app.pick_row(row)
+    app.wait_for(app.bar_on(row), "the bar on the row of " + name)
+    app.icon("open")
+    app.wait_for(lambda s: app.on_list(False)(s) and app.bar_on(0)(s), "the editor on line 1")
+
+
+class ExistingNote(harness.EndToEnd):
+    # Ten lines ended by CR LF, Latin-1 text, and the empty line after the last LF.
+    LINES = [b"Courses du march\xe9\r", b"- cr\xe8me fra\xeeche\r", b"- p\xe2t\xe9\r",
+             b"\r", b"Rendez-vous \xe0 9h\r", b"Lettre \xe0 \xc9lise\r", b"\xff\xfe bytes\r",
+             b"tab\there\r", b"na\xefve\r", b"fin\r", b""]
+
+    def test_scroll_pick_a_line_add_a_character_save(self):
+        original = b"\n".join(self.LINES)
+        app = self.start(notes={"other": b"x", "journal": original})
+        open_note(app, "journal")
+
+        # Eleven lines: the window can go down five lines at most.  Arrows and cursor
+        # keys scroll by one, the current line keeping its row.
+        app.arrow("down")
+        app.arrow("down")
+        app.arrow("down")
+        app.press_key("Down")
+        app.press_key("Down")
+        app.press_key("Down")  # already at the bottom: nothing
+        app.press_key("Up")
+        app.arrow("up")
+        app.wait_for(app.bar_on(0), "the bar still on the first row")
+
+        # The window starts at line 4 now: its third row is line 6.
+        app.pick_row(2)
+        app.wait_for(app.bar_on(2), "the bar on the picked row")
+        app.type(b"x")
+        app.icon("save")
+        shot = app.wait_for(app.box_shown(), "the save notice")
+        self.assertEqual(app.box_second_line(shot), 0)
+
+        expected = list(self.LINES)
+        expected[5] += b"x"
+        self.assertFolder({"other": b"x", "journal": b"\n".join(expected)})
+        # The save moves to the last line, shown at the bottom of the window.
+        app.answer("acknowledge")
+        app.wait_for(lambda s: app.box_shown(False)(s) and app.bar_on(5)(s),
+                     "the notice closed and the bar on the last row")
+
+
+class Typing(harness.EndToEnd):
+    def overlap_points(self, first, second):
+        """Every column that both boxes answer to, in the middle of their row."""
+        a, b = self.app.layout.key(first)["box"], self.app.layout.key(second)["box"]
+        xs = range(max(a["x"], b["x"]) + 1, min(a["x"] + a["w"], b["x"] + b["w"]))
+        return [(x, a["y"] + a["h"] // 2) for x in xs]
+
+    def test_overlap_strip_types_one_key_and_backspace_erases_cleanly(self):
+        app = self.start(notes={"note": b""})
+        open_note(app, "note")
+        pairs = [(b"e", b"r"), (b"d", b"f"), (b"c", b"v")]
+        strip = [self.overlap_points(*pair) for pair in pairs]
+        self.assertEqual([[x for x, _ in points] for points in strip], [[93, 94, 95]] * 3)
+
+        # Each press in the strip types the left key only, whichever of the three columns.
+        app.click(strip[0][0], strip[1][1], strip[2][2])
+        app.backspace()
+        app.type(b"\n")
+        app.switch_page(1)
+        signs = [self.overlap_points(*pair) for pair in [(b"2", b"3"), (b":", b";"), (b"%", b"$")]]
+        app.click(signs[0][2], signs[1][0], signs[2][1])
+        app.backspace()
+        app.icon("save")
+        app.wait_for(app.box_shown(), "the save notice")
+        self.assertFolder({"note": b"ed\n2:"})
+
+
+class OversizedNote(harness.EndToEnd):
+    def test_sixty_lines_are_never_saved_over(self):
+        original = b"\n".join(b"line %d" % i for i in range(1, 61))
+        app = self.start(notes={"long": original})
+        open_note(app, "long")
+        app.type(b"x")
+        app.icon("save")
+        shot = app.wait_for(app.box_shown(), "the save notice")
+        self.assertGreater(app.box_second_line(shot), 0, "the notice tells why it did not save")
+        self.assertFolder({"long": original})
+        app.answer("acknowledge")
+        app.wait_for(app.box_shown(False), "the notice closed")
+        self.assertFolder({"long": original})

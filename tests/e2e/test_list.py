@@ -1,0 +1,106 @@
+"""The file list in a real window: a first note from nothing, deleting, quitting by the question."""
+import time
+
+import harness
+
+setUpModule = harness.start_display
+tearDownModule = harness.stop_display
+
+
+class FirstRun(harness.EndToEnd):
+    def test_name_create_open_type_save_back_and_quit(self):
+        app = self.start(notes={})
+        shot = app.shot()
+        self.assertTrue(app.page_shown(0)(shot), "the letters page first")
+        self.assertTrue(app.shift_shown(False)(shot))
+        self.assertTrue(app.bar_on(0)(shot))
+        self.assertEqual(app.rows_with_text(shot), [])
+        self.assertEqual(app.name_ink(shot), 0)
+
+        app.type(b"memo")
+        app.wait_for(lambda s: app.name_ink(s) > 0, "the typed name in the name field")
+        app.icon("create")
+        self.assertTrue(harness.poll(lambda: app.listing() == ["memo"]), app.listing())
+        self.assertEqual(app.read("memo"), b"")
+        app.wait_for(lambda s: app.rows_with_text(s) == [0], "the new name on the first row")
+
+        app.icon("open")
+        app.wait_for(app.on_list(False), "the editor")
+        # A capital with shift held for one letter, the mark showing while it is on.
+        app.shift()
+        app.wait_for(app.shift_shown(True), "the shift mark on")
+        app.type(b"h")
+        app.shift()
+        app.wait_for(app.shift_shown(False), "the shift mark off")
+        app.type(b"ello\ncaf")
+        app.switch_page(1)
+        app.wait_for(app.page_shown(1), "the numbers and symbols page")
+        app.type(b"\xe9 2")
+        app.wait_for(app.bar_on(1), "the bar on the second line")
+
+        app.icon("save")
+        shot = app.wait_for(app.box_shown(), "the save notice")
+        self.assertEqual(app.box_second_line(shot), 0, "the notice of a good save has one line")
+        self.assertFolder({"memo": b"Hello\ncaf\xe9 2"})
+        app.answer("acknowledge")
+        app.wait_for(app.box_shown(False), "the notice closed")
+
+        app.icon("back")
+        app.wait_for(app.on_list(), "the file list again")
+        app.icon("quit")
+        app.wait_for(app.box_shown(), "the quit question")
+        asked = time.monotonic()
+        app.answer("confirm")
+        self.assertEqual(app.wait_exit(1.0), 0)
+        self.assertLess(time.monotonic() - asked, 1.0)
+        self.assertFolder({"memo": b"Hello\ncaf\xe9 2"})
+
+    def test_backspace_in_the_name_leaves_no_trailing_space(self):
+        app = self.start()  # no notes folder at all: the first create makes it
+        app.type(b"draftx")
+        app.backspace()
+        app.icon("create")
+        self.assertTrue(harness.poll(lambda: app.listing() == ["draft"]), app.listing())
+        # The created name can be opened: the name field holds exactly what it shows.
+        app.icon("open")
+        app.wait_for(app.on_list(False), "the editor on the note draft")
+
+
+class Delete(harness.EndToEnd):
+    NOTES = {"alpha": b"first", "beta": b"second\n", "gamma": b"third"}
+
+    def test_declined_then_confirmed(self):
+        app = self.start(notes=dict(self.NOTES))
+        order = app.listing()
+        row = order.index("beta")
+        app.wait_for(lambda s: app.rows_with_text(s) == [0, 1, 2], "three names listed")
+
+        app.pick_row(row)
+        app.wait_for(lambda s: app.bar_on(row)(s) and app.name_ink(s) > 0, "beta picked")
+        app.icon("delete")
+        app.wait_for(app.box_shown(), "the delete question")
+        app.answer("decline")
+        app.wait_for(app.box_shown(False), "the question closed")
+        self.assertFolder(self.NOTES)
+        shot = app.shot()
+        self.assertEqual(app.rows_with_text(shot), [0, 1, 2])
+        self.assertTrue(app.bar_on(row)(shot))
+
+        # Typed this time: the name field then moves on past the name.
+        app.type(b"beta")
+        app.icon("delete")
+        app.wait_for(app.box_shown(), "the delete question again")
+        app.answer("confirm")
+        self.assertTrue(harness.poll(lambda: "beta" not in app.listing()), "beta still there")
+        app.wait_for(lambda s: app.box_shown(False)(s) and app.rows_with_text(s) == [0, 1],
+                     "two names left")
+        rest = {k: v for k, v in self.NOTES.items() if k != "beta"}
+        self.assertFolder(rest)
+
+        # The name field shows the last listed name; the next key starts a new name.
+        app.type(b"z")
+        app.icon("create")
+        self.assertTrue(harness.poll(lambda: "z" in app.listing()), app.listing())
+        app.wait_for(lambda s: app.rows_with_text(s) == [0, 1, 2] and app.bar_on(2)(s),
+                     "the new name listed last, under the bar")
+        self.assertFolder(dict(rest, z=b""))
