@@ -50,6 +50,14 @@ static bool FnChargeImage(const SImage& image)
     if (image.png) s = IMG_Load(image.fichier);
     else s = SDL_LoadBMP_RW(SDL_RWFromFile(image.fichier, "rb"), 1);
     if (s == 0) return FnManque(image.fichier);
+    if (image.png) {
+        // Once in the screen's order (keeping its alpha) rather than at every blit.
+        SDL_Surface* prete = SDL_DisplayFormatAlpha(s);
+        if (prete != 0) {
+            SDL_FreeSurface(s);
+            s = prete;
+        }
+    }
     if (image.cle != SANS_CLE) {
         Uint32 cle = SDL_MapRGB(s->format, (Uint8)(image.cle >> 16), (Uint8)(image.cle >> 8),
                                 (Uint8)image.cle);

@@ -1,5 +1,7 @@
 // Draws, at build time, the twelve pictures the program loads (no binary picture is kept in
-// the repository).  Usage: scrivelle_assets <font.ttf> <output image dir>
+// the repository), and the handheld menu's icon of the program.
+//   scrivelle_assets <font.ttf> <output image dir>
+//   scrivelle_assets --icon <output.png>      (32 by 32, RGBA)
 //
 // Everything is drawn into 32-bit SDL surfaces: shapes by anti-aliased pixel loops (4x4
 // supersampling of a point-in-shape test), text with SDL_ttf.  The BMP files are written
@@ -680,6 +682,30 @@ Canvas drawNameField(Fonts&)
     return c;
 }
 
+// ---------------------------------------------------------------- menu icon
+
+// The launcher's icon of the program: a ruled note page with a blue heading band and a
+// pencil across its corner, on a transparent ground.
+Canvas drawMenuIcon()
+{
+    Canvas c(32, 32);
+    paintAll(c, roundRect(5, 2, 25, 30, 2.5), Paint({120, 130, 146, 255}));
+    paintAll(c, roundRect(6, 3, 24, 29, 1.5), Paint(PAPER, {226, 232, 241, 255}, 3, 28));
+    paintAll(c, roundRect(6, 3, 24, 8, 1.5), Paint(TITLE_TOP, TITLE_BOTTOM, 3, 7));
+    for (double y : {12.0, 16.0, 20.0, 24.0})
+        paintAll(c, segment({9, y}, {y < 20 ? 21.0 : 15.0, y}, 0.5), Paint({150, 174, 210, 255}));
+    // The pencil, from its end at the top right down to its point near the page's centre.
+    Pt end{29.5, 10.5}, wood{19.5, 20.5}, point{16.5, 23.5};
+    paintAll(c, segment(end, wood, 2.6), Paint(INK));
+    paintAll(c, segment(end, wood, 1.8), Paint({246, 196, 72, 255}, {206, 150, 36, 255}, 10, 21));
+    paintAll(c, segment({28.8, 11.2}, {27.3, 12.7}, 1.9), Paint({200, 52, 48, 255}));
+    paintAll(c, polygon({{wood.x - 1.9, wood.y - 1.9}, {wood.x + 1.9, wood.y + 1.9}, point}),
+             Paint({236, 206, 160, 255}));
+    paintAll(c, polygon({{17.9, 22.1}, {18.0, 22.0}, {17.2, 23.6}, point}), Paint(INK));
+    paintAll(c, segment({18.2, 21.8}, point, 0.7), Paint(INK));
+    return c;
+}
+
 // ---------------------------------------------------------------- main
 
 struct Picture {
@@ -726,11 +752,13 @@ void drawAll(const std::string& fontPath, const std::string& dir)
 int main(int argc, char** argv)
 {
     if (argc != 3) {
-        std::fprintf(stderr, "usage: %s <font.ttf> <output image dir>\n", argv[0]);
+        std::fprintf(stderr, "usage: %s <font.ttf> <output image dir>\n"
+                             "       %s --icon <output.png>\n", argv[0], argv[0]);
         return 2;
     }
     try {
-        drawAll(argv[1], argv[2]);
+        if (std::string(argv[1]) == "--icon") writePng(drawMenuIcon(), argv[2]);
+        else drawAll(argv[1], argv[2]);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "scrivelle_assets: %s\n", e.what());
         return 1;

@@ -1,0 +1,106 @@
+"""The SD-card package as the build lays it out, and the cross toolchain files' refusals.
+
+Run by CTest with SCRIVELLE_SOURCE, SCRIVELLE_BUILD and SCRIVELLE_ASSETS set."""
+import os
+import stat
+import struct
+import subprocess
+import tempfile
+import unittest
+import zipfile
+
+SOURCE = os.environ["SCRIVELLE_SOURCE"]
+BUILD = os.environ["SCRIVELLE_BUILD"]
+ASSETS = os.environ["SCRIVELLE_ASSETS"]
+PICTURES = ["ligne.bmp", "maj.bmp", "icones.png", "fonction.bmp", "fleche.bmp", "titre.bmp",
+            "bande.bmp", "speciaux.bmp", "lettre.bmp", "texte.bmp", "message.bmp", "btn.bmp"]
+
+
+def read(path):
+    with open(path, "rb") as f:
+        return f.read()
+
+
+class CardPackage(unittest.TestCase):
+    """dist/scrivelle.zip holds the card folder and nothing else, the same as dist/scrivelle/."""
+
+    @classmethod
+    def setUpClass(cls):
+        cls.zip = zipfile.ZipFile(os.path.join(BUILD, "dist", "scrivelle.zip"))
+        cls.members = {i.filename: i for i in cls.zip.infolist()}
+
+    def test_holds_exactly_the_card_folder(self):
+        expected = {"scrivelle/", "scrivelle/scrivelle.gpe", "scrivelle/scrivelle.png",
+                    "scrivelle/arial.ttf", "scrivelle/readme.txt", "scrivelle/image/",
+                    "scrivelle/dossier/"} | {"scrivelle/image/" + p for p in PICTURES}
+        self.assertEqual(set(self.members), expected)
+
+    def test_every_file_is_the_build_s_own(self):
+        self.assertEqual(self.zip.read("scrivelle/scrivelle.gpe"), read(os.path.join(BUILD, "scrivelle")))
+        self.assertEqual(self.zip.read("scrivelle/arial.ttf"), read(os.path.join(ASSETS, "arial.ttf")))
+        for p in PICTURES:
+            self.assertEqual(self.zip.read("scrivelle/image/" + p),
+                             read(os.path.join(ASSETS, "image", p)), p)
+        for name, info in self.members.items():
+            if not name.endswith("/"):
+                self.assertEqual(self.zip.read(name), read(os.path.join(BUILD, "dist", name)), name)
+
+    def test_program_stays_executable_and_notes_folder_empty(self):
+        mode = self.members["scrivelle/scrivelle.gpe"].external_attr >> 16
+        self.assertTrue(mode & stat.S_IXUSR, oct(mode))
+        self.assertEqual(os.listdir(os.path.join(BUILD, "dist", "scrivelle", "dossier")), [])
+
+    def test_menu_icon_is_a_32_pixel_square_png_with_alpha(self):
+        png = self.zip.read("scrivelle/scrivelle.png")
+        self.assertEqual(png[:8], b"\x89PNG\r\n\x1a\n")
+        width, height, depth, colour = struct.unpack(">IIBB", png[16:26])
+        self.assertEqual((width, height, depth, colour), (32, 32, 8, 6))
+
+    def test_readme_is_short_plain_text(self):
+        text = self.zip.read("scrivelle/readme.txt")
+        self.assertLess(len(text), 4000)
+        self.assertIn(b"scrivelle.gpe", text)
+        text.decode("ascii")
+
+
+def configure(*args):
+    """Configures the project into a scratch folder; returns (exit status, output)."""
+    with tempfile.TemporaryDirectory() as build:
+        r = subprocess.run(["cmake", "-S", SOURCE, "-B", build, *args],
+                           stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True)
+        return r.returncode, " ".join(r.stdout.split())
+
+
+class CrossToolchains(unittest.TestCase):
+    """Without their toolchain or SDL the cross builds stop at once and say what to do."""
+
+    def test_handheld_toolchain_missing(self):
+        with tempfile.TemporaryDirectory() as root:
+            status, out = configure("-DCMAKE_TOOLCHAIN_FILE=%s/cmake/toolchain-gp2x.cmake" % SOURCE,
+                                    "-DGP2X_ROOT=%s/none" % root)
+        self.assertNotEqual(status, 0)
+        self.assertIn("no %s/none/bin/arm-open2x-linux-g++" % root, out)
+        self.assertIn("GP2X_ROOT=", out)
+
+    def test_handheld_toolchain_without_sdl_config(self):
+        with tempfile.TemporaryDirectory() as root:
+            os.mkdir(os.path.join(root, "bin"))
+            for tool in ("gcc", "g++"):
+                open(os.path.join(root, "bin", "arm-test-linux-" + tool), "w").close()
+            status, out = configure("-DCMAKE_TOOLCHAIN_FILE=%s/cmake/toolchain-gp2x.cmake" % SOURCE,
+                                    "-DGP2X_ROOT=" + root, "-DGP2X_PREFIX=arm-test-linux-")
+        self.assertNotEqual(status, 0)
+        self.assertIn("no sdl-config", out)
+        self.assertIn("%s/bin/sdl-config" % root, out)
+        self.assertIn("GP2X_SDL_CONFIG=", out)
+
+    def test_armel_check_build_without_its_root(self):
+        with tempfile.TemporaryDirectory() as root:
+            status, out = configure("-DCMAKE_TOOLCHAIN_FILE=%s/cmake/toolchain-armel.cmake" % SOURCE,
+                                    "-DARMEL_SYSROOT=" + root)
+        self.assertNotEqual(status, 0)
+        self.assertIn("scripts/armel-sysroot", out)
+
+
+if __name__ == "__main__":
+    unittest.main()
