@@ -17,10 +17,12 @@ namespace fs = std::filesystem;
 
 namespace test {
 
-ScratchDir::ScratchDir()
+ScratchDir::ScratchDir() : ScratchDir("/tmp") {}
+
+ScratchDir::ScratchDir(const std::string& parent)
 {
-    char tmpl[] = "/tmp/scrivelle-test-XXXXXX";
-    char* made = mkdtemp(tmpl);
+    std::string tmpl = parent + "/scrivelle-test-XXXXXX";
+    char* made = mkdtemp(tmpl.data());
     if (made == nullptr) abort();
     path_ = made;
     previous_ = fs::current_path().string();
@@ -58,7 +60,12 @@ bool Exists(const std::string& path)
     return lstat(path.c_str(), &st) == 0;
 }
 
-static void StageAssets()
+std::string MemoryTmp()
+{
+    return access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
+}
+
+void StageAssets()
 {
     fs::create_symlink(std::string(ASSETS_DIR) + "/arial.ttf", "arial.ttf");
     fs::create_directory_symlink(std::string(ASSETS_DIR) + "/image", "image");
@@ -170,8 +177,13 @@ void Type(const std::string& text)
 
 void ProgramTest::SetUp()
 {
+    SetUpIn("/tmp");
+}
+
+void ProgramTest::SetUpIn(const std::string& parent)
+{
     EnsureScreen();
-    dir_ = new ScratchDir();
+    dir_ = new ScratchDir(parent);
     StageAssets();
     fs::create_directory("dossier");
     ResetProgram();

@@ -16,12 +16,20 @@ namespace test {
 class ScratchDir {
 public:
     ScratchDir();
+    explicit ScratchDir(const std::string& parent);  // made in parent instead of /tmp
     ~ScratchDir();
     const std::string& path() const { return path_; }
 private:
     std::string path_;
     std::string previous_;
 };
+
+// Where a test that saves thousands of times makes its scratch folder: /dev/shm when the
+// machine has it, so that each save's sync costs nothing, else /tmp.
+std::string MemoryTmp();
+
+// Links the font and the pictures into the current folder.
+void StageAssets();
 
 void WriteFile(const std::string& path, const std::string& bytes);
 std::string ReadFile(const std::string& path);
@@ -54,6 +62,7 @@ void Type(const std::string& text);
 class ProgramTest : public ::testing::Test {
 protected:
     void SetUp() override;
+    void SetUpIn(const std::string& parent);  // SetUp with the scratch folder made in parent
     void TearDown() override;
     // Writes a note file into dossier/ before the catalogue is read by Restart().
     void Note(const std::string& name, const std::string& bytes);

@@ -1,0 +1,21 @@
+# Hardening builds (mk/hardening.mk drives them, each in its own build folder).
+#
+# The sanitizer and unsigned-char builds are this project built with other CMAKE_CXX_FLAGS;
+# the unit tests then also check that the char type they run with is the one asked for.
+# A clang build configured with -DSCRIVELLE_FUZZ=ON and -fsanitize=fuzzer-no-link in its
+# flags adds the libFuzzer targets, linked with the program's own core library.
+
+if(TARGET scrivelle_tests AND CMAKE_CXX_FLAGS MATCHES "-funsigned-char")
+    target_compile_definitions(scrivelle_tests PRIVATE SCRIVELLE_CHAR_NON_SIGNE=1)
+endif()
+
+option(SCRIVELLE_FUZZ "build the libFuzzer targets (clang only)" OFF)
+if(SCRIVELLE_FUZZ)
+    foreach(cible fuzz_note fuzz_dossier)
+        add_executable(${cible} tests/fuzz/${cible}.cpp)
+        set_target_properties(${cible} PROPERTIES CXX_STANDARD 17 CXX_STANDARD_REQUIRED ON)
+        target_compile_options(${cible} PRIVATE -fsanitize=fuzzer)
+        target_link_options(${cible} PRIVATE -fsanitize=fuzzer)
+        target_link_libraries(${cible} PRIVATE scrivelle_core)
+    endforeach()
+endif()

@@ -1,0 +1,77 @@
+# Hardening: the suite again under the sanitizers and with the handheld's character type,
+# and the fuzz targets. Each build has its own folder beside build/.
+#   make test-asan       the CTest suite under AddressSanitizer and UBSan (build-asan/)
+#   make test-unsigned   the CTest suite with -funsigned-char, as on ARM (build-unsigned/)
+#   make fuzz-short      each fuzz target for FUZZ_SHORT seconds from the committed corpus
+#   make fuzz            each fuzz target for FUZZ_TIME seconds, keeping what it finds in
+#                        build-fuzz/corpus/ for the next run
+# make test runs the first three.
+
+# Every CTest test runs, end-to-end ones included, but the frame benchmark under the
+# sanitizers: it replaces malloc to count the heap, which AddressSanitizer must own.
+HARDENING_CTEST := ctest --output-on-failure
+ASAN_CTEST_EXCLUDE := -E '^bench_smoke$$'
+SANITIZE := -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer
+# Any report fails the run: leaks too (but those of mk/hardening-lsan.supp), and uses of
+# the stack after a return.
+SANITIZE_ENV := ASAN_OPTIONS=detect_leaks=1:detect_stack_use_after_return=1:check_initialization_order=1:strict_init_order=1 \
+                LSAN_OPTIONS=suppressions=$(CURDIR)/mk/hardening-lsan.supp:print_suppressions=0 \
+                UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+
+FUZZ_TARGETS := fuzz_note fuzz_dossier
+FUZZ_SHORT ?= 30
+FUZZ_TIME ?= 600
+# A note of 60 full lines is 15 kB; folder steps stay small.
+FUZZ_ARGS_fuzz_note := -max_len=16384
+FUZZ_ARGS_fuzz_dossier := -max_len=2048
+
+.PHONY: test-asan test-unsigned fuzz-build fuzz-short fuzz
+
+test-asan: deps
+	@cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug "-DCMAKE_CXX_FLAGS=-O1 $(SANITIZE)" \
+	    -DRUN_DIR=$(CURDIR)/build-asan/run >/dev/null
+	cmake --build build-asan -j2
+	cd build-asan && $(SANITIZE_ENV) $(HARDENING_CTEST) $(ASAN_CTEST_EXCLUDE)
+
+test-unsigned: deps
+	@cmake -S . -B build-unsigned "-DCMAKE_CXX_FLAGS=-funsigned-char" \
+	    -DRUN_DIR=$(CURDIR)/build-unsigned/run >/dev/null
+	cmake --build build-unsigned -j2
+	cd build-unsigned && $(HARDENING_CTEST)
+
+fuzz-build: deps
+	@scripts/install-deps clang libclang-rt-14-dev
+	@cmake -S . -B build-fuzz -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+	    -DCMAKE_BUILD_TYPE=Debug "-DCMAKE_CXX_FLAGS=-O1 -fsanitize=fuzzer-no-link $(SANITIZE)" \
+	    -DSCRIVELLE_FUZZ=ON -DRUN_DIR=$(CURDIR)/build-fuzz/run >/dev/null
+	cmake --build build-fuzz -j2 --target $(FUZZ_TARGETS)
+
+# One fuzz target ($(1)) for $(2) seconds, keeping new inputs in $(3)/$(1). Its log goes to
+# build-fuzz/$(1).log; the summary is shown, and the log's tail and the input on a failure.
+define fuzz_run
+	@mkdir -p $(3)/$(1)
+	@echo "$(1): $(2) s from tests/fuzz/corpus/$(1) and $(3)/$(1)"
+	@build-fuzz/$(1) -max_total_time=$(2) -timeout=20 -rss_limit_mb=2048 -print_final_stats=1 \
+	    -artifact_prefix=$(CURDIR)/build-fuzz/$(1)- -dict=tests/fuzz/$(1).dict $(FUZZ_ARGS_$(1)) \
+	    $(3)/$(1) tests/fuzz/corpus/$(1) >build-fuzz/$(1).log 2>&1 \
+	    || { tail -n 60 build-fuzz/$(1).log; echo "$(1) FAILED: the input is in build-fuzz/$(1)-crash-* (or -leak-, -timeout-, -oom-)"; exit 1; }
+	@grep -E '^(Done|stat::(number_of_executed_units|peak_rss_mb))' build-fuzz/$(1).log
+endef
+
+# The short run starts from the committed corpus alone, so that it does not slow down as
+# earlier runs add inputs.
+define fuzz_rules
+fuzz-short-$(1): fuzz-build
+	@rm -rf build-fuzz/short/$(1)
+	$(call fuzz_run,$(1),$(FUZZ_SHORT),build-fuzz/short)
+
+fuzz-long-$(1): fuzz-build
+	$(call fuzz_run,$(1),$(FUZZ_TIME),build-fuzz/corpus)
+endef
+$(foreach t,$(FUZZ_TARGETS),$(eval $(call fuzz_rules,$(t))))
+
+.PHONY: $(addprefix fuzz-short-,$(FUZZ_TARGETS)) $(addprefix fuzz-long-,$(FUZZ_TARGETS))
+fuzz-short: $(addprefix fuzz-short-,$(FUZZ_TARGETS))
+fuzz: $(addprefix fuzz-long-,$(FUZZ_TARGETS))
+
+TEST_STEPS += test-asan test-unsigned fuzz-short

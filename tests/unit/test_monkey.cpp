@@ -1,0 +1,316 @@
+// The monkey: tens of thousands of frames of random input over both screens, in a scratch
+// folder of awkward notes, with the program's promises checked after every frame. The input
+// follows from the seed alone (SCRIVELLE_MONKEY_SEED and SCRIVELLE_MONKEY_FRAMES choose
+// others); a failure names the seed and the frame.
+#include <dirent.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cstring>
+#include <map>
+#include <random>
+#include <set>
+#include <sstream>
+
+#include "fs.h"
+#include "notes.h"
+#include "screens.h"
+#include "support.h"
+
+namespace {
+
+const unsigned GraineParDefaut = 20240611;
+const int TramesParDefaut = 30000;
+
+unsigned FromEnv(const char* name, unsigned fallback)
+{
+    const char* v = getenv(name);
+    return v && *v ? (unsigned)strtoul(v, nullptr, 10) : fallback;
+}
+
+std::string Joined(const STexte& t)
+{
+    std::string s;
+    for (int i = 0; i < t.NbLignes; i++) s += (i ? "\n" : "") + std::string(t.Lignes[i].Caracteres);
+    return s;
+}
+
+std::vector<std::string> FolderEntries()
+{
+    std::vector<std::string> names;
+    DIR* d = opendir("dossier");
+    if (!d) return names;
+    while (struct dirent* e = readdir(d)) {
+        if (strcmp(e->d_name, ".") && strcmp(e->d_name, "..")) names.push_back(e->d_name);
+    }
+    closedir(d);
+    return names;
+}
+
+bool CanBeNote(const std::string& n)
+{
+    return FsNomValide(n.c_str()) && !FsEstTemporaire(n.c_str());
+}
+
+std::vector<std::string> Listed()
+{
+    std::vector<std::string> names;
+    for (int i = 0; i < ListeFichier.NbLignes; i++) names.push_back(ListeFichier.Lignes[i].Caracteres);
+    return names;
+}
+
+// Whether the editor holds these bytes exactly: 50 lines of 255 bytes at most, no zero byte.
+bool Fits(const std::string& bytes)
+{
+    int lines = 1, length = 0;
+    for (char c : bytes) {
+        if (c == '\n') { lines++; length = 0; continue; }
+        if (c == 0 || ++length > LIGNE_LONGUEUR_MAX) return false;
+    }
+    return lines <= TEXTE_NB_LIGNES;
+}
+
+class Monkey : public test::ProgramTest {
+protected:
+    void SetUp() override
+    {
+        SetUpIn(test::MemoryTmp());
+        std::string full;
+        for (int i = 0; i < 50; i++) {
+            std::string line(255, (char)('a' + i % 26));
+            line[0] = '\xe9';
+            full += (i ? "\n" : "") + line;
+        }
+        std::string sixty;
+        for (int i = 0; i < 60; i++) sixty += "line " + std::to_string(i) + "\n";
+        seeded_ = {
+            {"short", "one\ntwo\nthree"}, {"full", full}, {"sixty", sixty},
+            {"long line", "before\n" + std::string(300, 'z') + "\nafter"},
+            {"binary", test::ReadFile("image/icones.png")}, {"\xe9t\xe9", "caf\xe9\r\n"},
+            {std::string(247, 'n'), "longest name"}, {std::string(248, 'x'), "never listed"},
+            {".sauve-Ab3xY9", "debris of a cut save"}, {"empty", ""},
+        };
+        mkdir("dossier/folder", 0777);
+        test::WriteFile("dossier/folder/inside", "kept");
+        Restock();
+    }
+
+    // Puts back the seeded notes that the monkey deleted, as a user copying files onto the
+    // card between two runs, and starts the program again.
+    void Restock()
+    {
+        for (const auto& [name, bytes] : seeded_) {
+            if (!test::Exists("dossier/" + name)) Note(name, bytes);
+            if (!Fits(bytes)) guarded_[name] = bytes;
+        }
+        Restart();
+        std::vector<std::string> expected;
+        for (const std::string& n : FolderEntries()) {
+            if (CanBeNote(n) && expected.size() < (size_t)TEXTE_NB_LIGNES) expected.push_back(n);
+        }
+        std::vector<std::string> listed = Listed();
+        Holds(listed == expected, "the scan does not list the folder in its order");
+        unlisted_.clear();
+        for (const std::string& n : FolderEntries()) {
+            if (CanBeNote(n) && std::find(listed.begin(), listed.end(), n) == listed.end())
+                unlisted_.insert(n);
+        }
+    }
+
+    // Keeps the first broken promise; true while this one holds.
+    bool Holds(bool ok, const std::string& what)
+    {
+        if (!ok && failure_.empty()) failure_ = what;
+        return ok;
+    }
+
+    // The engine's numbers are the same everywhere, the library's distributions are not:
+    // reduced by hand, one seed gives the same input on the desktop and on ARM.
+    int Pick(int lo, int hi) { return lo + (int)(rng_() % (unsigned)(hi - lo + 1)); }
+
+    // A click in the box from (x0, y0) to (x1, y1); x is drawn before y, in this order
+    // everywhere (function arguments have none).
+    void ClickIn(int x0, int x1, int y0, int y1)
+    {
+        int x = Pick(x0, x1);
+        int y = Pick(y0, y1);
+        test::ClickAt(x, y);
+    }
+
+    // One frame of random input; whether it may save is remembered for the checks.
+    void RandomFrame()
+    {
+        int p = Pick(0, 99);
+        saving_ = false;
+        if (p < 28) {
+            // Now and then a burst of keys, as when a whole word or a long name is typed.
+            for (int n = Pick(0, 19) ? 1 : Pick(5, 40); n > 0; n--) {
+                int k = Pick(ClavierDebut, ClavierFin);
+                int x = test::KeyX(k), y = test::KeyY(k);
+                ClickIn(x - 15, x + 15, y - 15, y + 15);
+            }
+        } else if (p < 43) {
+            // Quit is rarer than the others: each confirmed quit starts the program again.
+            static const int icons[] = {28, 58, 28, 58, 28, 58, 88, 88, 288};
+            int x = icons[Pick(0, 8)];
+            saving_ = Etape != 0 && x == 28 && !Message.GetActive();
+            if (saving_) before_ = test::Exists("dossier/" + std::string(ChaineTitre))
+                                       ? test::ReadFile("dossier/" + std::string(ChaineTitre)) : "";
+            ClickIn(x - 7, x + 7, 3, 17);
+        } else if (p < 55) {
+            ClickIn(16, 299, 20, 119);  // rows
+        } else if (p < 61) {
+            int y = Pick(0, 1) ? 21 : 101;  // the arrows
+            ClickIn(302, 319, y, y + 18);
+        } else if (p < 69) {
+            static const int buttons[] = {142, 182, 162};  // confirm, decline, acknowledge
+            int x = buttons[Pick(0, 2)];
+            ClickIn(x - 10, x + 10, 129, 139);
+        } else if (p < 73) {
+            ClickIn(289, 319, 209, 239);  // page switch
+        } else if (p < 76) {
+            ClickIn(281, 311, 131, 137);  // shift
+        } else if (p < 82) {
+            test::Press(Pick(0, 1) ? &TUP : &TDOWN);
+        } else if (p < 92) {
+            ClickIn(0, 319, 0, 239);
+        } else if (p == 92 && Pick(0, 9) == 0) {
+            TFL = TFR = 1;  // both shoulders: quit at once
+            test::Frame();
+            TFL = TFR = 0;
+        } else {
+            test::Frame();
+        }
+    }
+
+    void CheckBuffer(const STexte& t, const std::string& which)
+    {
+        if (!Holds(t.NbLignes >= 0 && t.NbLignes <= TEXTE_NB_LIGNES, which + ": NbLignes")) return;
+        for (int i = 0; i < TEXTE_NB_LIGNES; i++) {
+            const SLigne& l = t.Lignes[i];
+            Holds(memchr(l.Caracteres, 0, LIGNE_TAILLE) != nullptr, which + ": a line is unterminated");
+            Holds(l.Longueur >= 0 && l.Longueur <= LIGNE_LONGUEUR_MAX, which + ": Longueur");
+            Holds(i < t.NbLignes || l.Caracteres[0] == 0, which + ": an unused slot holds text");
+        }
+    }
+
+    void CheckScreens()
+    {
+        const STexte& t = Texte;
+        if (Etape != 0) {
+            Holds(t.NbLignes >= 1, "the editor has no line");
+            Holds(t.LigneActive >= 0 && t.LigneActive < t.NbLignes, "LigneActive outside the note");
+            Holds(t.LigneDebut >= 0 && t.LigneDebut <= t.LigneActive, "LigneDebut past LigneActive");
+            Holds(t.LigneActive < t.LigneDebut + RANGEES, "the current line is out of view");
+        }
+        const STexte& l = ListeFichier;
+        Holds(l.LigneActive >= 0 && l.LigneActive < RANGEES, "the bar left the rows");
+        Holds(l.LigneDebut >= 0 && l.LigneDebut <= TEXTE_NB_LIGNES - RANGEES, "the list scrolled too far");
+        Holds(IndChar >= 0 && IndChar <= NOM_SAISI_MAX, "IndChar outside 0 to 20");
+        Holds(memchr(ChaineTitre, 0, TITRE_TAILLE) != nullptr, "ChaineTitre unterminated");
+        // The next typed character either starts a new name or follows the last one shown.
+        Holds(IndChar == 0 || (size_t)IndChar == strlen(ChaineTitre), "IndChar not at the name's end");
+        Holds(memchr(Chaine, 0, CHAINE_TAILLE) != nullptr, "Chaine unterminated");
+        Holds(ClavierDebut == (Fonction ? PAGE_SIGNES_DEBUT : PAGE_LETTRES_DEBUT), "page and keys differ");
+        Holds(fichier == nullptr, "a stream was left open");
+    }
+
+    // The list holds exactly the folder's notes, once each; nothing else changed on the card.
+    void CheckFolder()
+    {
+        std::vector<std::string> names = Listed();
+        std::set<std::string> listed(names.begin(), names.end());
+        Holds(listed.size() == names.size(), "a name is listed twice");
+        std::set<std::string> notes;
+        for (const std::string& n : FolderEntries()) {
+            if (CanBeNote(n)) notes.insert(n);
+            else Holds(!FsEstTemporaire(n.c_str()) || seeded_.count(n), "a save left a temporary file");
+        }
+        // Only the notes that the last scan left out, the list being full, may be unlisted.
+        std::string diff;
+        for (const std::string& n : listed) {
+            if (!notes.count(n)) diff += " listed only: '" + n + "'";
+        }
+        for (const std::string& n : notes) {
+            if (!listed.count(n) && !unlisted_.count(n)) diff += " unlisted: '" + n + "'";
+        }
+        Holds(diff.empty(), "the list is out of step with the folder:" + diff);
+        for (auto it = guarded_.begin(); it != guarded_.end();) {
+            std::string path = "dossier/" + it->first;
+            if (!test::Exists(path)) {  // deleted by the user
+                it = guarded_.erase(it);
+                continue;
+            }
+            Holds(test::ReadFile(path) == it->second, "an incomplete note was written over: " + it->first);
+            ++it;
+        }
+        Holds(test::ReadFile("dossier/folder/inside") == "kept", "the sub-folder changed");
+    }
+
+    // A save says "File saved" only when the file now holds the note, and a refused save
+    // leaves the file as it was.
+    void CheckSave()
+    {
+        if (!saving_ || !Message.GetActive()) return;
+        std::string now = test::ReadFile("dossier/" + std::string(ChaineTitre));
+        if (std::string(Message.GetLine1()) == "File saved")
+            Holds(now == Joined(Texte), "\"File saved\" but the file differs from the note");
+        else
+            Holds(now == before_, "a refused save changed the file");
+    }
+
+    // A note opened whole shows its file exactly.
+    void CheckOpen(int etapeBefore)
+    {
+        if (etapeBefore != 0 || Etape == 0 || TexteIncomplet) return;
+        Holds(Joined(Texte) == test::ReadFile("dossier/" + std::string(ChaineTitre)),
+              "a note opened as complete differs from its file");
+    }
+
+    std::mt19937 rng_;
+    std::map<std::string, std::string> seeded_, guarded_;
+    std::set<std::string> unlisted_;  // notes the last scan left out: the list was full
+    std::string failure_, before_;
+    bool saving_ = false;
+};
+
+TEST_F(Monkey, TensOfThousandsOfRandomFramesKeepEveryPromise)
+{
+    const unsigned seed = FromEnv("SCRIVELLE_MONKEY_SEED", GraineParDefaut);
+    const int frames = (int)FromEnv("SCRIVELLE_MONKEY_FRAMES", TramesParDefaut);
+    rng_.seed(seed);
+    std::map<std::string, int> seen;
+    int frame = 0;
+    for (; frame < frames && failure_.empty(); frame++) {
+        int etapeBefore = Etape;
+        int namesBefore = ListeFichier.NbLignes;
+        RandomFrame();
+        CheckBuffer(Texte, "Texte");
+        CheckBuffer(ListeFichier, "ListeFichier");
+        CheckScreens();
+        CheckFolder();
+        CheckSave();
+        CheckOpen(etapeBefore);
+        if (Etape != etapeBefore) seen[Etape ? "opened" : "went back"]++;
+        if (Etape) seen["most lines"] = std::max(seen["most lines"], Texte.NbLignes);
+        seen["most names"] = std::max(seen["most names"], ListeFichier.NbLignes);
+        if (ListeFichier.NbLignes != namesBefore)
+            seen[ListeFichier.NbLignes > namesBefore ? "created" : "deleted"]++;
+        if (saving_ && Message.GetActive()) seen[Message.GetLine1()]++;
+        if (done) {
+            seen["quit"]++;
+            Restock();
+        }
+    }
+    std::ostringstream tally;
+    for (const auto& [what, n] : seen) tally << what << " " << n << ", ";
+    ASSERT_EQ(failure_, "") << "seed " << seed << ", in frame " << frame << "; " << tally.str();
+    RecordProperty("tally", tally.str());
+    std::printf("[ monkey   ] seed %u, %d frames: %s\n", seed, frame, tally.str().c_str());
+    // A monkey that never reached the editor, saved or deleted would prove little.
+    for (const char* what : {"opened", "created", "deleted", "quit", "File saved", "File not saved"}) {
+        EXPECT_GT(seen[what], 0) << what << " never happened; " << tally.str();
+    }
+}
+
+}  // namespace
