@@ -29,24 +29,23 @@ static void FnSuitLigneActive()
     else if (Texte.LigneActive == Texte.LigneDebut && Texte.LigneDebut > 0) Texte.LigneDebut--;
 }
 
+// The terminator takes the erased position, so nothing of it stays in the line.
+static bool FnRetireDernier(SLigne& l)
+{
+    if (l.Longueur == 0) return false;
+    l.Longueur--;
+    l.Caracteres[l.Longueur] = 0;
+    return true;
+}
+
 // Erases the last character; on an empty line other than the first, removes the line
 // and erases the last character of the line above, which becomes current.
 static void FnEfface()
 {
-    SLigne& l = LigneCourante();
-    if (l.Longueur > 0) {
-        l.Longueur--;
-        l.Caracteres[l.Longueur] = 0;
-        return;
-    }
-    if (Texte.LigneActive == 0) return;
+    if (FnRetireDernier(LigneCourante()) || Texte.LigneActive == 0) return;
     FnDelLigneTexte(Texte.LigneActive);
     Texte.LigneActive--;
-    SLigne& dessus = LigneCourante();
-    if (dessus.Longueur > 0) {
-        dessus.Longueur--;
-        dessus.Caracteres[dessus.Longueur] = 0;
-    }
+    FnRetireDernier(LigneCourante());
     FnSuitLigneActive();
 }
 
@@ -88,11 +87,6 @@ static void FnSauve()
     }
 }
 
-static bool FnIcone(int x)
-{
-    return Click && FnMouseCollision(MouseX, MouseY, x, ICONE_Y, ICONE_TAILLE, ICONE_TAILLE);
-}
-
 void FnClignote(int maintenant)
 {
     tempsActuel = maintenant;
@@ -124,8 +118,8 @@ void AfficheTexte()
 
     if (!Message.GetActive()) {
         FnTouche();
-        if (FnIcone(SAUVER_X)) FnSauve();
-        if (FnIcone(RETOUR_X)) Etape = 0;
+        if (FnIconeTouchee(SAUVER_X)) FnSauve();
+        if (FnIconeTouchee(RETOUR_X)) Etape = 0;
         FnBoutonMaj();
     }
 

@@ -33,27 +33,22 @@ static void FnBarreSurDernier()
     }
 }
 
-static bool FnIcone(int x)
-{
-    return Click && FnMouseCollision(MouseX, MouseY, x, ICONE_Y, ICONE_TAILLE, ICONE_TAILLE);
-}
-
 static void FnIcones()
 {
-    if (FnIcone(CREER_X)) {
+    if (FnIconeTouchee(CREER_X)) {
         FnCreateFile(ChaineTitre);
         FnBarreSurDernier();
     }
     FnBoutonMaj();
-    if (FnIcone(OUVRIR_X) && FindFile(ChaineTitre)) {
+    if (FnIconeTouchee(OUVRIR_X) && FindFile(ChaineTitre)) {
         Etape = 1;
         FnReadFile(ChaineTitre);
     }
-    if (FnIcone(SUPPRIMER_X) && ChaineTitre[0] != 0 && FindFile(ChaineTitre)) {
+    if (FnIconeTouchee(SUPPRIMER_X) && ChaineTitre[0] != 0 && FindFile(ChaineTitre)) {
         Message.SetMessage("Would you want to delete this file?", "", false, MESSAGE_QUESTION,
                            ACTION_SUPPRIMER);
     }
-    if (FnIcone(QUITTER_X)) {
+    if (FnIconeTouchee(QUITTER_X)) {
         Message.SetMessage("Would you want to quit?", "", false, MESSAGE_QUESTION, ACTION_QUITTER);
     }
 }

@@ -28,6 +28,11 @@ int FnToucheSousPointeur(bool pourNom)
     return -1;
 }
 
+bool FnIconeTouchee(int x)
+{
+    return Click && FnMouseCollision(MouseX, MouseY, x, ICONE_Y, ICONE_TAILLE, ICONE_TAILLE);
+}
+
 void FnBoutonMaj()
 {
     if (Click && FnMouseCollision(MouseX, MouseY, MAJ_X, MAJ_Y, 32, 8))

@@ -51,6 +51,9 @@ void DessineDecor();
 // For a note name only the letters page, the digits, '_' and '-' count.
 int FnToucheSousPointeur(bool pourNom);
 
+// True when this frame's click lands on the title strip's icon at x.
+bool FnIconeTouchee(int x);
+
 // The shift button toggles shift on a click; the indicator shows its state.
 void FnBoutonMaj();
 void DessinePuce();
