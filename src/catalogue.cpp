@@ -24,6 +24,13 @@ bool FnPrendEntree(const char* nom)
     return ListeFichier.NbLignes < TEXTE_NB_LIGNES;
 }
 
+// Records why an operation failed; returns false for the caller to pass on.
+bool FnEchec(const char* raison)
+{
+    RaisonEchec = raison;
+    return false;
+}
+
 }  // namespace
 
 void FnLitDossier()
@@ -41,28 +48,31 @@ bool FindFile(const char* nom)
     return false;
 }
 
-void FnCreateFile(const char* nom)
+bool FnCreateFile(const char* nom)
 {
     char chemin[CHEMIN_TAILLE];
-    if (nom[0] == 0 || FindFile(nom)) return;
-    if (ListeFichier.NbLignes >= TEXTE_NB_LIGNES) return;
+    if (nom[0] == 0 || FindFile(nom)) return true;
+    if (ListeFichier.NbLignes >= TEXTE_NB_LIGNES) return FnEchec(RAISON_LISTE_PLEINE);
     // A name shaped like a save's temporary file would vanish from the list at the next
     // start, taking its note out of the user's sight.
-    if (!FsChemin(chemin, nom) || FsEstTemporaire(nom)) return;
-    if (!FsFaitDossier()) return;
-    FsCreeVide(chemin);
+    if (!FsChemin(chemin, nom) || FsEstTemporaire(nom)) return FnEchec(RAISON_NOM);
+    if (!FsFaitDossier()) return FnEchec(FsRaison());
+    if (!FsCreeVide(chemin)) return FnEchec(FsRaison());
     // Listed only when the folder really has it, so the list never promises a missing note.
-    if (FsExiste(chemin)) FnAjouteNom(nom);
+    if (!FsExiste(chemin)) return FnEchec(RAISON_ECRITURE);
+    FnAjouteNom(nom);
+    return true;
 }
 
-void FnRemoveFile(const char* nom)
+bool FnRemoveFile(const char* nom)
 {
     char chemin[CHEMIN_TAILLE];
-    if (!FindFile(nom)) return;
-    if (!FsChemin(chemin, nom)) return;
+    if (!FindFile(nom)) return true;
+    if (!FsChemin(chemin, nom)) return FnEchec(RAISON_NOM);
     // A note that stays on the card stays in the list, so the user can see it and retry.
-    if (!FsSupprime(chemin)) return;
+    if (!FsSupprime(chemin)) return FnEchec(FsRaison());
     FnDelLigneFichier(nom);
+    return true;
 }
 
 void FnDelLigneFichier(const char* nom)
@@ -79,10 +89,6 @@ void FnDelLigneFichier(const char* nom)
     n--;
     ListeFichier.Lignes[n].Caracteres[0] = 0;
     ListeFichier.NbLignes = n;
-
+    // Not the last listed name: a second delete would then remove a note nobody picked.
     ChaineTitre[0] = 0;
-    if (n > 0) {
-        strncpy(ChaineTitre, ListeFichier.Lignes[n - 1].Caracteres, TITRE_TAILLE - 1);
-        ChaineTitre[TITRE_TAILLE - 1] = 0;
-    }
 }

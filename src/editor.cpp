@@ -78,12 +78,9 @@ static void FnSauve()
 {
     if (FnWriteFile(ChaineTitre)) {
         Message.SetMessage("File saved", "", false, MESSAGE_INFORMATION, ACTION_AUCUNE);
-    } else if (TexteIncomplet) {
-        Message.SetMessage("File not saved", "Note not fully loaded", false, MESSAGE_INFORMATION,
-                           ACTION_AUCUNE);
     } else {
-        Message.SetMessage("File not saved", "Could not write the file", false,
-                           MESSAGE_INFORMATION, ACTION_AUCUNE);
+        Message.SetMessage("File not saved", RaisonEchec, false, MESSAGE_INFORMATION,
+                           ACTION_AUCUNE);
     }
 }
 

@@ -50,6 +50,22 @@ void FsSyncDossier()
 
 }  // namespace
 
+const char* FsRaison()
+{
+    switch (errno) {
+    case EROFS: return RAISON_CARTE_LECTURE_SEULE;
+    case ENOSPC:
+    case EDQUOT: return RAISON_CARTE_PLEINE;
+    case ENOTDIR: return RAISON_PAS_DOSSIER;
+    case ENOTEMPTY:
+    case EEXIST: return RAISON_DOSSIER_PLEIN;
+    case EACCES:
+    case EPERM: return RAISON_REFUS;
+    case ENAMETOOLONG: return RAISON_NOM;
+    default: return RAISON_ECRITURE;
+    }
+}
+
 bool FsNomValide(const char* nom)
 {
     if (nom == 0 || nom[0] == 0) return false;

@@ -11,6 +11,9 @@ enum {
     FS_TEMP_SUFFIXE = 6   // letters and digits that mkstemp puts after the prefix
 };
 
+// The reason to show for the errno of the last failed call (one of the RAISON_ texts).
+const char* FsRaison();
+
 // True when the name can be a note: not empty, not "." or "..", no "/", at most 247 bytes.
 bool FsNomValide(const char* nom);
 

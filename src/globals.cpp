@@ -47,6 +47,7 @@ STexte ListeFichier;
 STexte Texte;
 bool TexteIncomplet = false;
 FILE* fichier = 0;
+const char* RaisonEchec = "";
 
 TClavier MonClavier;
 TMessage Message;

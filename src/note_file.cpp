@@ -58,13 +58,6 @@ bool FnEcritLignes()
     return true;
 }
 
-// The cursor goes to the last line, with the last six lines in view.
-void FnCurseurFin()
-{
-    Texte.LigneActive = (Texte.NbLignes > 0) ? Texte.NbLignes - 1 : 0;
-    if (Texte.NbLignes > 6) Texte.LigneDebut = Texte.NbLignes - 6;
-}
-
 }  // namespace
 
 void FnReadFile(const char* nom)
@@ -89,15 +82,27 @@ bool FnWriteFile(const char* nom)
 {
     char chemin[CHEMIN_TAILLE];
     char temp[CHEMIN_TAILLE];
-    bool ecrit = false;
     // An incomplete note would cut its file down to what the buffer holds.
-    if (!TexteIncomplet && FsChemin(chemin, nom) && FsTemporaireOuvre(temp, chemin)) {
-        if (FnEcritLignes()) {
-            ecrit = FsTemporaireValide(temp, chemin);
-        } else {
-            FsTemporaireAbandonne(temp);
-        }
+    if (TexteIncomplet) {
+        RaisonEchec = RAISON_INCOMPLETE;
+        return false;
     }
-    FnCurseurFin();
-    return ecrit;
+    if (!FsChemin(chemin, nom)) {
+        RaisonEchec = RAISON_NOM;
+        return false;
+    }
+    if (!FsTemporaireOuvre(temp, chemin)) {
+        RaisonEchec = FsRaison();
+        return false;
+    }
+    if (!FnEcritLignes()) {
+        RaisonEchec = FsRaison();
+        FsTemporaireAbandonne(temp);
+        return false;
+    }
+    if (!FsTemporaireValide(temp, chemin)) {
+        RaisonEchec = FsRaison();
+        return false;
+    }
+    return true;
 }

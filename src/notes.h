@@ -9,15 +9,32 @@ enum {
     NOM_LONGUEUR_MAX = 247
 };
 
+// The reasons a save, create or delete gives in RaisonEchec, shown on the second line of
+// the box that says it failed. Each fits the box.
+#define RAISON_INCOMPLETE "Note not fully loaded"
+#define RAISON_ECRITURE "Could not write the file"
+#define RAISON_NOTE_LECTURE_SEULE "The note is read-only"
+#define RAISON_DOSSIER_LECTURE_SEULE "The folder is read-only"
+#define RAISON_CARTE_LECTURE_SEULE "The card is read-only"
+#define RAISON_CARTE_PLEINE "The card is full"
+#define RAISON_LISTE_PLEINE "The list is full (50 notes)"
+#define RAISON_PAS_DOSSIER "\"dossier\" is not a folder"
+#define RAISON_DOSSIER_PLEIN "It is a folder that is not empty"
+#define RAISON_PAS_NOTE "It is not a note file"
+#define RAISON_LIEN_MORT "The link leads nowhere"
+#define RAISON_LIEN_AUTRE "The link does not lead to a note"
+#define RAISON_NOM "The name is not allowed"
+#define RAISON_REFUS "Permission denied"
+
 // Loads the note into Texte (cleared first), cursor on line 0 at the top. A missing file
 // loads as one empty line. A note that does not fit the buffer, or whose file cannot be
 // read whole, loads as much as fits and sets TexteIncomplet.
 void FnReadFile(const char* nom);
 
 // Saves Texte under the name without ever damaging the previous file: the text goes to a
-// temporary file that replaces the note only when fully written. Returns false, and leaves
-// the note untouched, on any failure or when TexteIncomplet is set. Either way the cursor
-// moves to the last line.
+// temporary file that replaces the note only when fully written. Returns false, RaisonEchec
+// saying why, and leaves the note untouched, on any failure or when TexteIncomplet is set.
+// The cursor and the window stay where they are.
 bool FnWriteFile(const char* nom);
 
 // Start-up: lists the folder into ListeFichier (at most 50 names, none longer than 247 bytes,
@@ -27,17 +44,19 @@ void FnLitDossier();
 // True when the name is listed; the empty name never is.
 bool FindFile(const char* nom);
 
-// Creates an empty note and lists it, unless the name is empty, listed, unsafe, too long,
-// shaped like a save's temporary file, or the catalogue is full. An existing file is kept
-// as it is; "dossier/" is made if missing.
-void FnCreateFile(const char* nom);
+// Creates an empty note and lists it. An existing file is kept as it is; "dossier/" is made
+// if missing. The empty name and a listed one ask for nothing: true. False, RaisonEchec
+// saying why, when the note could not be made or listed (unsafe or too long name, one
+// shaped like a save's temporary file, a full list, a full or read-only card...).
+bool FnCreateFile(const char* nom);
 
-// Deletes the note's file and then drops its name (also when the file was already gone);
-// a file that cannot be deleted stays listed.
-void FnRemoveFile(const char* nom);
+// Deletes the note's file and then drops its name (also when the file was already gone).
+// The empty name and an unlisted one ask for nothing: true. False, RaisonEchec saying why,
+// when the file stays on the card; its name then stays listed.
+bool FnRemoveFile(const char* nom);
 
-// Drops a listed name and copies the name now last in the list into ChaineTitre
-// (the empty string when the list is empty). Called by FnRemoveFile.
+// Drops a listed name and empties ChaineTitre, so that nothing names a note the user did
+// not pick. Called by FnRemoveFile.
 void FnDelLigneFichier(const char* nom);
 
 #endif
