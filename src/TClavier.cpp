@@ -57,7 +57,7 @@ TClavier::~TClavier()
 {
 }
 
-char TClavier::GetValeur(int index) const
+char TClavier::GetValeur(int index)
 {
     unsigned char v = (unsigned char)Touches[index].GetValeur();
     if (v >= 'a' && v <= 'z' && Maj) return (char)(v - 32);
@@ -69,7 +69,7 @@ void TClavier::SetValeur(int index, char valeur)
     Touches[index].SetValeur(valeur);
 }
 
-int TClavier::GetFonction(int index) const
+int TClavier::GetFonction(int index)
 {
     return Touches[index].GetFonction();
 }
@@ -84,7 +84,12 @@ void TClavier::SetTouche(int index, char valeur, int x, int y, int x1, int y1, i
     Touches[index].SetTouche(valeur, x, y, x1, y1, x2, y2);
 }
 
-void TClavier::SetChaine(const char* s)
+char* TClavier::GetChaine()
+{
+    return ChaineClavier;
+}
+
+void TClavier::SetChaine(char* s)
 {
     int i = 0;
     while (s[i] != 0 && i < TAILLE_CHAINE_CLAVIER - 1) {
@@ -93,3 +98,31 @@ void TClavier::SetChaine(const char* s)
     }
     ChaineClavier[i] = 0;
 }
+
+void TClavier::PositionTexte(int x, int y)
+{
+    TextX = x;
+    TextY = y;
+}
+
+int TClavier::GetTextX() { return TextX; }
+int TClavier::GetTextY() { return TextY; }
+
+void TClavier::SetMaj(bool maj) { Maj = maj; }
+bool TClavier::GetMaj() { return Maj; }
+
+int TClavier::GetToucheX(int index) { return Touches[index].GetX() + ClavierX; }
+int TClavier::GetToucheY(int index) { return Touches[index].GetY() + ClavierY; }
+int TClavier::GetCollX1(int index) { return Touches[index].GetX1() + ClavierX; }
+int TClavier::GetCollY1(int index) { return Touches[index].GetY1() + ClavierY; }
+int TClavier::GetCollX2(int index) { return Touches[index].GetX2() + ClavierX; }
+int TClavier::GetCollY2(int index) { return Touches[index].GetY2() + ClavierY; }
+
+void TClavier::DeplaceClavier(int x, int y)
+{
+    ClavierX = x;
+    ClavierY = y;
+}
+
+int TClavier::GetClavierX() { return ClavierX; }
+int TClavier::GetClavierY() { return ClavierY; }

@@ -1,5 +1,7 @@
 // The on-screen keyboard: 60 key slots, the origin of the strip on the screen and the shift flag.
 // It neither draws nor tests hits: the screens ask it for a key's box, function and character.
+// Every operation is defined in TClavier.cpp, none inline, so the compiled object alone
+// serves any program that declares the class from its documented interface.
 #ifndef TCLAVIER_H
 #define TCLAVIER_H
 
@@ -23,33 +25,33 @@ public:
     ~TClavier();
 
     // The key's character with shift applied: a to z become A to Z while Maj is set.
-    char GetValeur(int index) const;
+    char GetValeur(int index);
     void SetValeur(int index, char valeur);
-    int GetFonction(int index) const;
+    int GetFonction(int index);
     void SetFonction(int index, int fonction);
     void SetTouche(int index, char valeur, int x, int y, int x1, int y1, int x2, int y2);
 
-    char* GetChaine() { return ChaineClavier; }
-    void SetChaine(const char* s);  // copies at most 254 bytes, always terminated
+    char* GetChaine();
+    void SetChaine(char* s);  // copies at most 254 bytes, always terminated
 
-    void PositionTexte(int x, int y) { TextX = x; TextY = y; }
-    int GetTextX() const { return TextX; }
-    int GetTextY() const { return TextY; }
+    void PositionTexte(int x, int y);
+    int GetTextX();
+    int GetTextY();
 
-    void SetMaj(bool maj) { Maj = maj; }
-    bool GetMaj() const { return Maj; }
+    void SetMaj(bool maj);
+    bool GetMaj();
 
     // Screen coordinates: the key's stored value plus the keyboard origin.
-    int GetToucheX(int index) const { return Touches[index].GetX() + ClavierX; }
-    int GetToucheY(int index) const { return Touches[index].GetY() + ClavierY; }
-    int GetCollX1(int index) const { return Touches[index].GetX1() + ClavierX; }
-    int GetCollY1(int index) const { return Touches[index].GetY1() + ClavierY; }
-    int GetCollX2(int index) const { return Touches[index].GetX2() + ClavierX; }
-    int GetCollY2(int index) const { return Touches[index].GetY2() + ClavierY; }
+    int GetToucheX(int index);
+    int GetToucheY(int index);
+    int GetCollX1(int index);
+    int GetCollY1(int index);
+    int GetCollX2(int index);
+    int GetCollY2(int index);
 
-    void DeplaceClavier(int x, int y) { ClavierX = x; ClavierY = y; }
-    int GetClavierX() const { return ClavierX; }
-    int GetClavierY() const { return ClavierY; }
+    void DeplaceClavier(int x, int y);
+    int GetClavierX();
+    int GetClavierY();
 
 private:
     TTouche Touches[CLAVIER_NB_TOUCHES];

@@ -1,5 +1,7 @@
 // One key of the on-screen keyboard: what it types, what it does, where its hit box lies.
 // Coordinates are relative to the keyboard origin held by TClavier.
+// Every operation is defined in TTouche.cpp, none inline, so the compiled object alone
+// serves any program that declares the class from its documented interface.
 #ifndef TTOUCHE_H
 #define TTOUCHE_H
 
@@ -20,23 +22,23 @@ public:
     // so a special key's code must be set after this call.
     void SetTouche(char valeur, int x, int y, int x1, int y1, int x2, int y2);
 
-    void SetValeur(char valeur) { Valeur = (unsigned char)valeur; }
-    char GetValeur() const { return (char)Valeur; }
-    void SetFonction(int fonction) { CodeFonction = fonction; }
-    int GetFonction() const { return CodeFonction; }
+    void SetValeur(char valeur);
+    char GetValeur();
+    void SetFonction(int fonction);
+    int GetFonction();
 
-    void SetX(int x) { X = x; }
-    void SetY(int y) { Y = y; }
-    void SetX1(int x1) { X1 = x1; }
-    void SetY1(int y1) { Y1 = y1; }
-    void SetX2(int x2) { X2 = x2; }
-    void SetY2(int y2) { Y2 = y2; }
-    int GetX() const { return X; }
-    int GetY() const { return Y; }
-    int GetX1() const { return X1; }
-    int GetY1() const { return Y1; }
-    int GetX2() const { return X2; }
-    int GetY2() const { return Y2; }
+    void SetX(int x);
+    void SetY(int y);
+    void SetX1(int x1);
+    void SetY1(int y1);
+    void SetX2(int x2);
+    void SetY2(int y2);
+    int GetX();
+    int GetY();
+    int GetX1();
+    int GetY1();
+    int GetX2();
+    int GetY2();
 
 private:
     unsigned char Valeur;  // ISO 8859-1 byte

@@ -17,10 +17,17 @@ void FnAjouteNom(const char* nom)
 }
 
 // One folder entry of the start-up scan. Names that could not be opened as notes, and
-// the temporary files of a save, are not notes. Returns false once the list is full.
+// the temporary files of a save, are not notes; a temporary file left by a save that was
+// cut short (a power cut) is removed, or they would pile up on the card. Returns false once
+// the list is full.
 bool FnPrendEntree(const char* nom)
 {
-    if (FsNomValide(nom) && !FsEstTemporaire(nom)) FnAjouteNom(nom);
+    if (FsEstTemporaire(nom)) {
+        char chemin[CHEMIN_TAILLE];
+        if (FsChemin(chemin, nom) && FsDossierModifiable(DOSSIER_NOTES)) FsRetireDebris(chemin);
+        return true;
+    }
+    if (FsNomValide(nom)) FnAjouteNom(nom);
     return ListeFichier.NbLignes < TEXTE_NB_LIGNES;
 }
 
@@ -56,8 +63,9 @@ bool FnCreateFile(const char* nom)
     // A name shaped like a save's temporary file would vanish from the list at the next
     // start, taking its note out of the user's sight.
     if (!FsChemin(chemin, nom) || FsEstTemporaire(nom)) return FnEchec(RAISON_NOM);
-    if (!FsFaitDossier()) return FnEchec(FsRaison());
-    if (!FsCreeVide(chemin)) return FnEchec(FsRaison());
+    if (!FsFaitDossier()) return FsEchec();
+    if (!FsDossierModifiable(DOSSIER_NOTES)) return FnEchec(RAISON_DOSSIER_LECTURE_SEULE);
+    if (!FsCreeVide(chemin)) return FsEchec();
     // Listed only when the folder really has it, so the list never promises a missing note.
     if (!FsExiste(chemin)) return FnEchec(RAISON_ECRITURE);
     FnAjouteNom(nom);
@@ -70,7 +78,8 @@ bool FnRemoveFile(const char* nom)
     if (!FindFile(nom)) return true;
     if (!FsChemin(chemin, nom)) return FnEchec(RAISON_NOM);
     // A note that stays on the card stays in the list, so the user can see it and retry.
-    if (!FsSupprime(chemin)) return FnEchec(FsRaison());
+    if (!FsDossierModifiable(DOSSIER_NOTES)) return FnEchec(RAISON_DOSSIER_LECTURE_SEULE);
+    if (!FsSupprime(chemin)) return false;
     FnDelLigneFichier(nom);
     return true;
 }

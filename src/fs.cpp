@@ -22,33 +22,104 @@ bool FsChiffreOuLettre(char c)
     return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
 }
 
-// Permission bits for the new text of chemin: the note's own, or those a new file gets
-// under the umask. False when the note exists but may not be written: a read-only note
-// is left alone, as writing it in place would have failed.
-bool FsModeNote(const char* chemin, mode_t* mode)
+// Copies the folder part of chemin ("." when it has none) into dossier (FS_CHEMIN_MAX bytes).
+void FsDossierDe(char* dossier, const char* chemin)
+{
+    const char* barre = strrchr(chemin, '/');
+    if (barre == 0) {
+        strcpy(dossier, ".");
+        return;
+    }
+    size_t n = (barre == chemin) ? 1 : (size_t)(barre - chemin);
+    memcpy(dossier, chemin, n);
+    dossier[n] = 0;
+}
+
+// Refuses a note or a folder that has no write bit: false, RaisonEchec set.
+bool FsModifiable(const struct stat& st, const char* raison)
+{
+    if ((st.st_mode & 0222) != 0) return true;
+    RaisonEchec = raison;
+    return false;
+}
+
+// The file a save of chemin replaces, and the permission bits of its new text. A new note
+// gets those a new file gets under the umask; a link must lead to a regular file, which
+// is the one replaced. False, RaisonEchec set, when the note may not be replaced.
+bool FsCibleSauvegarde(const char* chemin, char* cible, mode_t* mode)
 {
     struct stat st;
-    if (stat(chemin, &st) == 0 && S_ISREG(st.st_mode)) {
-        if (access(chemin, W_OK) != 0) return false;
-        *mode = st.st_mode & 07777;
+    if (lstat(chemin, &st) != 0) {
+        if (errno != ENOENT) return FsEchec();
+        strcpy(cible, chemin);
+        mode_t masque = umask(0);
+        umask(masque);
+        *mode = 0666 & ~masque;
         return true;
     }
-    mode_t masque = umask(0);
-    umask(masque);
-    *mode = 0666 & ~masque;
+    if (S_ISLNK(st.st_mode)) {
+        if (realpath(chemin, cible) == 0 || stat(cible, &st) != 0) {
+            RaisonEchec = RAISON_LIEN_MORT;
+            return false;
+        }
+        if (!S_ISREG(st.st_mode)) {
+            RaisonEchec = RAISON_LIEN_AUTRE;
+            return false;
+        }
+    } else if (S_ISREG(st.st_mode)) {
+        strcpy(cible, chemin);
+    } else {
+        RaisonEchec = RAISON_PAS_NOTE;
+        return false;
+    }
+    if (!FsModifiable(st, RAISON_NOTE_LECTURE_SEULE)) return false;
+    // A user other than root may still be refused what the bits allow someone else.
+    if (access(cible, W_OK) != 0) {
+        if (errno == EACCES) RaisonEchec = RAISON_NOTE_LECTURE_SEULE;
+        else FsEchec();
+        return false;
+    }
+    *mode = st.st_mode & 07777;
+    return true;
+}
+
+// Opens a new temporary file in the folder, as `fichier`, with these permission bits.
+bool FsTemporaireDans(char* temp, const char* dossier, mode_t mode)
+{
+    if (strlen(dossier) + sizeof "/" FS_TEMP_PREFIXE "XXXXXX" > (size_t)FS_CHEMIN_MAX) {
+        RaisonEchec = RAISON_NOM;
+        return false;
+    }
+    strcpy(temp, dossier);
+    strcat(temp, "/" FS_TEMP_PREFIXE "XXXXXX");
+    int fd = mkstemp(temp);
+    if (fd < 0) return FsEchec();
+    fichier = (fchmod(fd, mode) == 0) ? fdopen(fd, "wb") : 0;
+    if (fichier == 0) {
+        FsEchec();
+        close(fd);
+        unlink(temp);
+        return false;
+    }
     return true;
 }
 
 // Makes a finished rename survive a power cut. A failure here does not undo the save.
-void FsSyncDossier()
+void FsSyncDossier(const char* dossier)
 {
-    int fd = open(DossierSansBarre, O_RDONLY);
+    int fd = open(dossier, O_RDONLY);
     if (fd < 0) return;
     fsync(fd);
     close(fd);
 }
 
 }  // namespace
+
+bool FsEchec()
+{
+    RaisonEchec = FsRaison();
+    return false;
+}
 
 const char* FsRaison()
 {
@@ -111,14 +182,49 @@ bool FsListeDossier(bool (*prendre)(const char* nom))
 bool FsFaitDossier()
 {
     if (mkdir(DossierSansBarre, 0777) == 0) return true;
+    if (errno != EEXIST) return false;
     struct stat st;
-    return errno == EEXIST && stat(DossierSansBarre, &st) == 0 && S_ISDIR(st.st_mode);
+    if (stat(DossierSansBarre, &st) != 0) return false;
+    if (S_ISDIR(st.st_mode)) return true;
+    errno = ENOTDIR;
+    return false;
+}
+
+bool FsDossierModifiable(const char* dossier)
+{
+    struct stat st;
+    return stat(dossier, &st) != 0 || (st.st_mode & 0222) != 0;
 }
 
 bool FsExiste(const char* chemin)
 {
     struct stat st;
     return lstat(chemin, &st) == 0;
+}
+
+int FsOuvreLecture(const char* chemin)
+{
+    static char tampon[FS_LECTURE_MAX];
+    struct stat st;
+    if (lstat(chemin, &st) != 0) return errno == ENOENT ? FS_ABSENTE : FS_ILLISIBLE;
+    // Looked at before opening, as opening a device can act on it; looked at again through
+    // the descriptor, as the entry may have changed in between.
+    if (stat(chemin, &st) != 0 || !S_ISREG(st.st_mode) || (st.st_mode & 0444) == 0) {
+        return FS_ILLISIBLE;
+    }
+    int fd = open(chemin, O_RDONLY | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0) return FS_ILLISIBLE;
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || (st.st_mode & 0444) == 0) {
+        close(fd);
+        return FS_ILLISIBLE;
+    }
+    fichier = fdopen(fd, "rb");
+    if (fichier == 0) {
+        close(fd);
+        return FS_ILLISIBLE;
+    }
+    setvbuf(fichier, tampon, _IOFBF, sizeof tampon);
+    return FS_OUVERTE;
 }
 
 bool FsCreeVide(const char* chemin)
@@ -135,31 +241,43 @@ bool FsCreeVide(const char* chemin)
 
 bool FsSupprime(const char* chemin)
 {
-    if (remove(chemin) == 0) return true;
-    return errno == ENOENT;
+    struct stat st;
+    if (lstat(chemin, &st) != 0) {
+        if (errno == ENOENT) return true;
+        return FsEchec();
+    }
+    // On a memory card the read-only flag means "keep". A link is only a name: deleting
+    // it leaves what it leads to alone.
+    if (!S_ISLNK(st.st_mode) && !FsModifiable(st, RAISON_NOTE_LECTURE_SEULE)) return false;
+    if (remove(chemin) == 0 || errno == ENOENT) return true;
+    return FsEchec();
 }
 
-bool FsTemporaireOuvre(char* temp, const char* chemin)
+void FsRetireDebris(const char* chemin)
 {
+    struct stat st;
+    if (lstat(chemin, &st) == 0 && S_ISREG(st.st_mode)) unlink(chemin);
+}
+
+bool FsTemporaireOuvre(char* temp, char* cible, const char* chemin)
+{
+    char dossier[FS_CHEMIN_MAX];
     mode_t mode;
     temp[0] = 0;
-    if (!FsModeNote(chemin, &mode)) return false;
-    strcpy(temp, DOSSIER_NOTES FS_TEMP_PREFIXE "XXXXXX");
-    int fd = mkstemp(temp);
-    if (fd < 0) {
-        temp[0] = 0;
+    if (!FsCibleSauvegarde(chemin, cible, &mode)) return false;
+    FsDossierDe(dossier, cible);
+    if (!FsDossierModifiable(dossier)) {
+        RaisonEchec = RAISON_DOSSIER_LECTURE_SEULE;
         return false;
     }
-    fichier = (fchmod(fd, mode) == 0) ? fdopen(fd, "wb") : 0;
-    if (fichier == 0) {
-        close(fd);
-        unlink(temp);
+    if (!FsTemporaireDans(temp, dossier, mode)) {
+        temp[0] = 0;
         return false;
     }
     return true;
 }
 
-bool FsTemporaireValide(const char* temp, const char* chemin)
+bool FsTemporaireValide(const char* temp, const char* cible)
 {
     // Every step is checked: buffered bytes may only fail to reach the card at the flush,
     // the sync or the close, and the note is replaced only after all of them succeeded.
@@ -167,12 +285,15 @@ bool FsTemporaireValide(const char* temp, const char* chemin)
     ok = ok && fsync(fileno(fichier)) == 0;
     if (fclose(fichier) != 0) ok = false;
     fichier = 0;
-    ok = ok && rename(temp, chemin) == 0;
+    ok = ok && rename(temp, cible) == 0;
     if (!ok) {
+        FsEchec();
         unlink(temp);
         return false;
     }
-    FsSyncDossier();
+    char dossier[FS_CHEMIN_MAX];
+    FsDossierDe(dossier, cible);
+    FsSyncDossier(dossier);
     return true;
 }
 

@@ -14,6 +14,9 @@ enum {
 // The reason to show for the errno of the last failed call (one of the RAISON_ texts).
 const char* FsRaison();
 
+// Sets RaisonEchec from errno; returns false for the caller to pass on.
+bool FsEchec();
+
 // True when the name can be a note: not empty, not "." or "..", no "/", at most 247 bytes.
 bool FsNomValide(const char* nom);
 
@@ -28,29 +31,57 @@ bool FsChemin(char* chemin, const char* nom);
 // "." and ".." excepted, until prendre returns false. False when the folder cannot be listed.
 bool FsListeDossier(bool (*prendre)(const char* nom));
 
-// Makes "dossier/" when it is missing. True when it exists afterwards.
+// Makes "dossier/" when it is missing. True when it exists afterwards; false, errno set,
+// otherwise.
 bool FsFaitDossier();
+
+// True when the folder has a write bit. Read-only is decided by the mode bits, so that it
+// holds for root too: the handheld runs its programs as root.
+bool FsDossierModifiable(const char* dossier);
 
 // True when an entry of that path exists (any kind, dangling links included).
 bool FsExiste(const char* chemin);
 
+// What opening a note for reading found.
+enum {
+    FS_OUVERTE,    // a regular file, now the stream `fichier`
+    FS_ABSENTE,    // nothing of that name: a new, empty note
+    FS_ILLISIBLE   // something that must not be read: see FsOuvreLecture
+};
+
+// Opens the note at chemin for reading as `fichier`, with a buffer of FS_LECTURE_MAX bytes
+// so that the first read asks for no more. Never blocks: only a regular file (a link to one
+// included) with a read bit is opened; a pipe, a device, a folder, a dangling link or a file
+// without a read bit is FS_ILLISIBLE, and so is a file that cannot be opened.
+enum { FS_LECTURE_MAX = 12800 };
+int FsOuvreLecture(const char* chemin);
+
 // Creates an empty file at chemin unless something of that name exists, which is never
-// touched. False when the file could not be created (existing is not an error).
+// touched. False, errno set, when the file could not be created (existing is not an error).
 bool FsCreeVide(const char* chemin);
 
-// Deletes the file (or empty folder) at chemin. True when it is gone afterwards, also when
-// it was already missing; false when it is still there.
+// Deletes the entry at chemin (a file, a link, an empty folder). True when it is gone
+// afterwards, also when it was already missing; false when it is still there, RaisonEchec
+// saying why. An entry without a write bit, or in a folder without one, is kept.
 bool FsSupprime(const char* chemin);
 
-// Opens a new temporary file in "dossier/" for a save of chemin, as the stream `fichier`;
-// its path goes to temp (CHEMIN_TAILLE bytes). It takes the note's permission bits, or the
-// ones a new file would get. False, with nothing left behind, when it cannot be made or when
-// the note exists but may not be written.
-bool FsTemporaireOuvre(char* temp, const char* chemin);
+// Removes the temporary file a cut save left at chemin: only a regular file, never a link
+// or a folder of that name.
+void FsRetireDebris(const char* chemin);
 
-// Flushes, syncs and closes `fichier`, then renames temp over chemin. True when the note now
+// Longest path a save handles: a linked note's file may lie anywhere.
+enum { FS_CHEMIN_MAX = 4096 };
+
+// Prepares a save of the note at chemin: finds the file to replace (cible: chemin itself,
+// or the regular file a link leads to, so that the link stays a link), then opens a new
+// temporary file in that file's folder as the stream `fichier` (its path in temp). Both
+// buffers hold FS_CHEMIN_MAX bytes. The temporary file takes the note's permission bits.
+// False, RaisonEchec saying why and nothing left behind, when the note may not be replaced.
+bool FsTemporaireOuvre(char* temp, char* cible, const char* chemin);
+
+// Flushes, syncs and closes `fichier`, then renames temp over cible. True when the note now
 // holds the new text; on any failure the temporary file is removed and the note is as before.
-bool FsTemporaireValide(const char* temp, const char* chemin);
+bool FsTemporaireValide(const char* temp, const char* cible);
 
 // Closes `fichier` and removes the temporary file of a save that failed.
 void FsTemporaireAbandonne(const char* temp);

@@ -1,6 +1,5 @@
 // Moving a note between its file and Texte. The file is the lines joined by single
 // newlines, nothing after the last; every other byte is text.
-#include <errno.h>
 #include <stdio.h>
 
 #include "fs.h"
@@ -18,12 +17,18 @@ void FnFinLigne()
 }
 
 // Reads `fichier` into the cleared Texte. Returns false when the note did not fit whole:
-// more than 50 lines, a line over 255 bytes, a zero byte, or a read error.
+// more than 50 lines, a line over 255 bytes, a zero byte, or a read error. The longest note
+// that fits is 50 full lines and 49 newlines: a byte past those is not read, however large
+// the file (a huge or endless one would freeze the screen).
 bool FnLitLignes()
 {
     bool entier = true;
     int c;
-    while ((c = fgetc(fichier)) != EOF) {
+    for (int lus = 0; (c = fgetc(fichier)) != EOF; lus++) {
+        if (lus == NOTE_OCTETS_MAX) {
+            entier = false;
+            break;
+        }
         if (c == '\n') {
             FnFinLigne();
             if (Texte.NbLignes == TEXTE_NB_LIGNES) return false;  // a 51st line follows
@@ -65,11 +70,11 @@ void FnReadFile(const char* nom)
     char chemin[CHEMIN_TAILLE];
     FnClearText(&Texte);
     TexteIncomplet = false;
-    fichier = FsChemin(chemin, nom) ? fopen(chemin, "rb") : 0;
-    if (fichier == 0) {
-        // The editor always needs a line. Only a file that is really absent is an empty
-        // note; one that exists but cannot be opened must not be saved over.
-        if (chemin[0] == 0 || errno != ENOENT) TexteIncomplet = true;
+    int ouverture = FsChemin(chemin, nom) ? FsOuvreLecture(chemin) : FS_ILLISIBLE;
+    if (ouverture != FS_OUVERTE) {
+        // The editor always needs a line. Only a note that is really absent is an empty
+        // note; anything else that cannot be read must not be saved over.
+        if (ouverture != FS_ABSENTE) TexteIncomplet = true;
         Texte.NbLignes = 1;
         return;
     }
@@ -81,7 +86,8 @@ void FnReadFile(const char* nom)
 bool FnWriteFile(const char* nom)
 {
     char chemin[CHEMIN_TAILLE];
-    char temp[CHEMIN_TAILLE];
+    char temp[FS_CHEMIN_MAX];
+    char cible[FS_CHEMIN_MAX];
     // An incomplete note would cut its file down to what the buffer holds.
     if (TexteIncomplet) {
         RaisonEchec = RAISON_INCOMPLETE;
@@ -91,18 +97,11 @@ bool FnWriteFile(const char* nom)
         RaisonEchec = RAISON_NOM;
         return false;
     }
-    if (!FsTemporaireOuvre(temp, chemin)) {
-        RaisonEchec = FsRaison();
-        return false;
-    }
+    if (!FsTemporaireOuvre(temp, cible, chemin)) return false;
     if (!FnEcritLignes()) {
-        RaisonEchec = FsRaison();
+        FsEchec();
         FsTemporaireAbandonne(temp);
         return false;
     }
-    if (!FsTemporaireValide(temp, chemin)) {
-        RaisonEchec = FsRaison();
-        return false;
-    }
-    return true;
+    return FsTemporaireValide(temp, cible);
 }

@@ -6,7 +6,8 @@
 #define DOSSIER_NOTES "dossier/"
 enum {
     CHEMIN_TAILLE = 256,   // "dossier/" + name + terminator
-    NOM_LONGUEUR_MAX = 247
+    NOM_LONGUEUR_MAX = 247,
+    NOTE_OCTETS_MAX = 12799  // 50 lines of 255 bytes and 49 newlines: the most that fits
 };
 
 // The reasons a save, create or delete gives in RaisonEchec, shown on the second line of

@@ -564,7 +564,7 @@ struct Box {
 
 // The key's cap: its hit box less the columns that another key's box shares, so nothing
 // invites a press where two keys would act at once; then inset for the gaps.
-Box capBox(const TClavier& kb, int key, int first, int last)
+Box capBox(TClavier& kb, int key, int first, int last)
 {
     int x = kb.GetCollX1(key), y = kb.GetCollY1(key);
     Box b{x, y, x + KEY - 1, y + KEY - 1};
@@ -615,7 +615,7 @@ void symbolNewLine(Canvas& c, double cx, double cy)
 }
 
 // One key: a cap in its box with the label of what it types, or the symbol of what it does.
-void drawKey(Canvas& c, Fonts& fonts, const TClavier& kb, int key, int first, int last)
+void drawKey(Canvas& c, Fonts& fonts, TClavier& kb, int key, int first, int last)
 {
     Box b = capBox(kb, key, first, last);
     int fn = kb.GetFonction(key);

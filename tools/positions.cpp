@@ -25,7 +25,7 @@ std::string rect(int x, int y, int w, int h)
 }
 
 // One line per key: index, page, the byte it types (unshifted), its function and its box.
-void printKeys(const TClavier& keyboard)
+void printKeys(TClavier& keyboard)
 {
     std::printf("  \"keys\": [\n");
     for (int i = PAGE_LETTRES_DEBUT; i <= PAGE_SIGNES_FIN; i++) {

@@ -23,11 +23,19 @@ TEST_F(Catalogue, ScanKeepsFolderOrderAndSkipsOnlyWhatCannotBeANote)
     ASSERT_EQ(mkdir("dossier/sous", 0777), 0);
     Ecrit("dossier/.sauve-Ab3xY9", "debris d'une sauvegarde coupee");
     Ecrit("dossier/" + std::string(248, 'L'), "trop long pour un chemin");
+    // Only a regular file of that shape is the debris of a save: these are kept.
+    ASSERT_EQ(mkdir("dossier/.sauve-Dos123", 0777), 0);
+    ASSERT_EQ(symlink("zeta", "dossier/.sauve-Lien12"), 0);
 
     FnLitDossier();
+    EXPECT_FALSE(Existe("dossier/.sauve-Ab3xY9")) << "the debris of a cut save is removed";
+    EXPECT_TRUE(Existe("dossier/.sauve-Dos123") && Existe("dossier/.sauve-Lien12"));
+    EXPECT_EQ(Lit("dossier/zeta"), "zeta");
     Noms attendu;
     for (const std::string& n : Entrees()) {
-        if (n != ".sauve-Ab3xY9" && n.size() <= 247) attendu.push_back(n);
+        if (n.compare(0, 7, ".sauve-") != 0 || n.size() != 13) {
+            if (n.size() <= 247) attendu.push_back(n);
+        }
     }
     EXPECT_EQ(attendu.size(), notes.size() + 1);  // the sub-folder is a name too
     EXPECT_EQ(Liste(), attendu);
@@ -42,7 +50,8 @@ TEST_F(Catalogue, ScanStopsAtFiftyNames)
     Noms tous = Entrees();
     ASSERT_EQ(tous.size(), 51u);
     EXPECT_EQ(Liste(), Noms(tous.begin(), tous.begin() + 50));
-    FnCreateFile("encore");
+    EXPECT_FALSE(FnCreateFile("encore"));
+    EXPECT_STREQ(RaisonEchec, RAISON_LISTE_PLEINE);
     EXPECT_EQ(ListeFichier.NbLignes, 50);
     EXPECT_FALSE(Existe("dossier/encore"));
 }
@@ -77,8 +86,8 @@ TEST_F(Catalogue, CreateAddsEmptyNoteOnlyWhenItMay)
     Ecrit("dossier/cachee", "ajoutee par un autre programme");
     Liste({"listee"});
 
-    FnCreateFile("");
-    FnCreateFile("listee");
+    EXPECT_TRUE(FnCreateFile(""));  // nothing asked, nothing failed
+    EXPECT_TRUE(FnCreateFile("listee"));
     EXPECT_EQ(Liste(), Noms{"listee"});
     EXPECT_EQ(Lit("dossier/listee"), "contenu");
 
@@ -113,22 +122,23 @@ TEST_F(Catalogue, UnsafeNamesNeverReachOutsideTheFolder)
     EXPECT_TRUE(Existe("dossier"));
 }
 
-// Removal of each position, called as the confirmed delete calls it: with ChaineTitre.
-TEST_F(Catalogue, RemoveDropsNameAndShowsLastName)
+// Removal of each position, called as the confirmed delete calls it: with ChaineTitre,
+// which is emptied, so that a second delete cannot take a note nobody picked.
+TEST_F(Catalogue, RemoveDropsNameAndEmptiesTheNameField)
 {
-    struct Cas { Noms avant; std::string nom; Noms apres; std::string titre; } cas[] = {
-        {{"x", "y", "z"}, "x", {"y", "z"}, "z"},
-        {{"x", "y", "z"}, "y", {"x", "z"}, "z"},
-        {{"x", "y", "z"}, "z", {"x", "y"}, "y"},
-        {{"seule"}, "seule", {}, ""},
+    struct Cas { Noms avant; std::string nom; Noms apres; } cas[] = {
+        {{"x", "y", "z"}, "x", {"y", "z"}},
+        {{"x", "y", "z"}, "y", {"x", "z"}},
+        {{"x", "y", "z"}, "z", {"x", "y"}},
+        {{"seule"}, "seule", {}},
     };
     for (const Cas& c : cas) {
         for (const std::string& n : c.avant) Ecrit("dossier/" + n, n);
         Liste(c.avant);
         Titre(c.nom);
-        FnRemoveFile(ChaineTitre);
+        EXPECT_TRUE(FnRemoveFile(ChaineTitre));
         EXPECT_EQ(Liste(), c.apres) << c.nom;
-        EXPECT_EQ(std::string(ChaineTitre), c.titre) << c.nom;
+        EXPECT_STREQ(ChaineTitre, "") << c.nom;
         EXPECT_EQ(ListeFichier.Lignes[c.apres.size()].Caracteres[0], 0) << c.nom;
         EXPECT_EQ(Entrees().size(), c.apres.size()) << c.nom;
         EXPECT_FALSE(Existe("dossier/" + c.nom));
@@ -144,11 +154,12 @@ TEST_F(Catalogue, RemoveKeepsNamesWhoseFileStays)
     Liste({"plein", "Note", "note", "disparue"});
 
     Titre("plein");
-    FnRemoveFile(ChaineTitre);  // a non-empty folder cannot be deleted
+    EXPECT_FALSE(FnRemoveFile(ChaineTitre));  // a non-empty folder cannot be deleted
+    EXPECT_STREQ(RaisonEchec, RAISON_DOSSIER_PLEIN);
     EXPECT_EQ(Lit("dossier/plein/note"), "a garder");
     EXPECT_STREQ(ChaineTitre, "plein");
-    FnRemoveFile("");
-    FnRemoveFile("absente");
+    EXPECT_TRUE(FnRemoveFile(""));
+    EXPECT_TRUE(FnRemoveFile("absente"));
     EXPECT_EQ(Liste(), (Noms{"plein", "Note", "note", "disparue"}));
 
     FnRemoveFile("disparue");  // already gone from the card: the name goes too
@@ -162,5 +173,5 @@ TEST_F(Catalogue, DelLigneFichierAcceptsAListedLineAsArgument)
     Liste({"a", "b", "c"});
     FnDelLigneFichier(ListeFichier.Lignes[0].Caracteres);
     EXPECT_EQ(Liste(), (Noms{"b", "c"}));
-    EXPECT_STREQ(ChaineTitre, "c");
+    EXPECT_STREQ(ChaineTitre, "");
 }

@@ -69,7 +69,9 @@ TEST_F(HostileCard, AThousandEntriesListFiftyAndStayUsable)
     Type("fresh");
     Create();
     EXPECT_EQ(ListeFichier.NbLignes, 50) << "a full list refuses a new name";
+    EXPECT_STREQ(Message.GetLine1(), "File not created");
     EXPECT_FALSE(test::Exists("dossier/fresh"));
+    Acknowledge();
 
     ASSERT_TRUE(Pick(last));
     OpenIcon();
@@ -138,6 +140,8 @@ TEST_F(HostileCard, BinaryFilesOpenButAreNeverSavedOver)
         ASSERT_TRUE(Pick(name));
         OpenIcon();
         ASSERT_EQ(Etape, 1) << name;
+        EXPECT_STREQ(Message.GetLine1(), "Note not fully loaded") << "said as it opens";
+        Acknowledge();
         for (int i = 0; i < 3; i++) test::Press(&TDOWN);
         Type("typed");
         Save();

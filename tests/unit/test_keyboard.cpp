@@ -59,7 +59,7 @@ TEST(Keyboard, FreshStateAndString)
     EXPECT_EQ(k.GetTextY(), 4);
 
     std::string longer(300, 'x');
-    k.SetChaine(longer.c_str());
+    k.SetChaine(&longer[0]);
     EXPECT_EQ(std::string(k.GetChaine()), std::string(254, 'x'));
 }
 

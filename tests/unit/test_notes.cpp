@@ -1,4 +1,5 @@
 // The line buffer and the note file: loading, saving, and saves that fail or are cut short.
+#include <fcntl.h>
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -6,6 +7,7 @@
 #include <cstring>
 #include <random>
 
+#include "fs.h"
 #include "test_notes_dossier.h"
 
 namespace {
@@ -59,6 +61,18 @@ template <class F> int DansUnFils(F f)
     int statut = 0;
     waitpid(pid, &statut, 0);
     return WIFEXITED(statut) ? WEXITSTATUS(statut) : -1;
+}
+
+// Bytes this process has read so far, as the kernel counts them.
+long OctetsLus()
+{
+    std::ifstream io("/proc/self/io");
+    std::string cle;
+    long valeur = 0;
+    while (io >> cle >> valeur) {
+        if (cle == "rchar:") return valeur;
+    }
+    return 0;
 }
 
 std::string Grande(char graine, int lignes)
@@ -174,29 +188,19 @@ TEST_F(Notes, SaveWritesTextUpToEachZeroByte)
     EXPECT_EQ(Lit("dossier/n"), "a\n\nb");
 }
 
-TEST_F(Notes, SaveMovesCursorToLastLine)
+// The user goes on typing where he was, whether the save worked or not.
+TEST_F(Notes, SaveKeepsThePlace)
 {
-    Remplit(&Texte, std::vector<std::string>(10, "x"));
-    EXPECT_TRUE(FnWriteFile("dix"));
-    EXPECT_EQ(Texte.LigneActive, 9);
-    EXPECT_EQ(Texte.LigneDebut, 4);
-
-    Remplit(&Texte, std::vector<std::string>(4, "x"));
-    Texte.LigneDebut = 1;
-    EXPECT_TRUE(FnWriteFile("quatre"));
-    EXPECT_EQ(Texte.LigneActive, 3);
-    EXPECT_EQ(Texte.LigneDebut, 1);
-
-    // Also when the save is refused, and never onto a line that does not exist.
-    Remplit(&Texte, std::vector<std::string>(8, "x"));
-    TexteIncomplet = true;
-    EXPECT_FALSE(FnWriteFile("huit"));
-    EXPECT_EQ(Texte.LigneActive, 7);
-    EXPECT_EQ(Texte.LigneDebut, 2);
-    FnClearText(&Texte);
-    TexteIncomplet = false;
-    FnWriteFile("vide");
-    EXPECT_EQ(Texte.LigneActive, 0);
+    for (bool incomplet : {false, true}) {
+        Remplit(&Texte, std::vector<std::string>(10, "x"));
+        Texte.LigneActive = 2;
+        Texte.LigneDebut = 1;
+        TexteIncomplet = incomplet;
+        EXPECT_EQ(FnWriteFile("dix"), !incomplet);
+        EXPECT_EQ(Texte.LigneActive, 2);
+        EXPECT_EQ(Texte.LigneDebut, 1);
+    }
+    EXPECT_STREQ(RaisonEchec, RAISON_INCOMPLETE);
 }
 
 // Notes the buffer cannot hold load partly, are marked, and are never cut by a save.
@@ -262,14 +266,115 @@ TEST_F(Notes, SaveKeepsPermissionsAndNeedsTheFolder)
     EXPECT_EQ(st.st_mode & 07777, 0640u);
 }
 
-TEST_F(Notes, ReadOnlyNoteIsNotReplaced)
+// The handheld runs as root, who may write anything: read-only is what the mode bits say.
+// A note without a write bit is neither replaced nor deleted, one without a read bit is
+// not opened, and a folder without a write bit refuses saves, creates and deletes.
+TEST_F(Notes, ReadOnlyIsDecidedByTheModeBits)
 {
-    if (geteuid() == 0) GTEST_SKIP() << "root may write any file";
     Ecrit("dossier/note", "ancien");
+    Ecrit("dossier/secret", "cache");
     ASSERT_EQ(chmod("dossier/note", 0444), 0);
+    ASSERT_EQ(chmod("dossier/secret", 0200), 0);
+    Liste({"note", "secret"});
     Remplit(&Texte, {"nouveau"});
     EXPECT_FALSE(FnWriteFile("note"));
+    EXPECT_STREQ(RaisonEchec, RAISON_NOTE_LECTURE_SEULE);
+    EXPECT_FALSE(FnRemoveFile("note"));
+    EXPECT_STREQ(RaisonEchec, RAISON_NOTE_LECTURE_SEULE);
+    FnReadFile("secret");
+    EXPECT_TRUE(TexteIncomplet);
+    AttendLignes({""});
+
+    ASSERT_EQ(chmod("dossier/note", 0644), 0);
+    ASSERT_EQ(chmod("dossier", 0555), 0);
+    TexteIncomplet = false;
+    EXPECT_FALSE(FnWriteFile("note"));
+    EXPECT_STREQ(RaisonEchec, RAISON_DOSSIER_LECTURE_SEULE);
+    EXPECT_FALSE(FnCreateFile("neuve"));
+    EXPECT_STREQ(RaisonEchec, RAISON_DOSSIER_LECTURE_SEULE);
+    EXPECT_FALSE(FnRemoveFile("note"));
+    EXPECT_STREQ(RaisonEchec, RAISON_DOSSIER_LECTURE_SEULE);
+    Ecrit("dossier/.sauve-Ab3xY9", "debris");
+    FnClearText(&ListeFichier);
+    FnLitDossier();
+    EXPECT_TRUE(Existe("dossier/.sauve-Ab3xY9")) << "not even debris goes from a read-only folder";
+    ASSERT_EQ(chmod("dossier", 0755), 0);
     EXPECT_EQ(Lit("dossier/note"), "ancien");
+    EXPECT_EQ(Liste().size(), 2u);
+    ASSERT_EQ(unlink("dossier/.sauve-Ab3xY9"), 0);
+    EXPECT_EQ(Entrees().size(), 2u);
+}
+
+// Whatever an entry is, opening it returns at once and reads no more than a note can hold:
+// a named pipe, a device, huge sparse files with and without newlines. Run in a child with
+// a deadline, so that a hang fails the test instead of freezing the suite.
+TEST_F(Notes, OpeningAnyEntryNeitherBlocksNorReadsPastWhatFits)
+{
+    ASSERT_EQ(mkfifo("dossier/tube", 0666), 0);
+    ASSERT_EQ(symlink("/dev/zero", "dossier/zero"), 0);
+    struct Creux { const char* nom; off_t taille; } creux[] = {
+        {"dossier/vingt-go", (off_t)20 << 30}, {"dossier/un-gio", (off_t)1 << 30},
+    };
+    for (const Creux& c : creux) {
+        int fd = open(c.nom, O_WRONLY | O_CREAT, 0666);
+        ASSERT_GE(fd, 0);
+        ASSERT_EQ(ftruncate(fd, c.taille), 0) << c.nom;
+        close(fd);
+    }
+    Ecrit("dossier/ligne", std::string(1 << 20, 'a') + "\nfin");
+    pid_t pid = fork();
+    if (pid == 0) {
+        alarm(20);
+        const char* noms[] = {"tube", "zero", "vingt-go", "un-gio", "ligne"};
+        for (int i = 0; i < 5; i++) {
+            long avant = OctetsLus();
+            FnReadFile(noms[i]);
+            if (!TexteIncomplet || Texte.NbLignes != 1 || fichier != nullptr) _exit(10 + i);
+            if (OctetsLus() - avant > FS_LECTURE_MAX + 1024) _exit(20 + i);
+        }
+        _exit(0);
+    }
+    int statut = 0;
+    ASSERT_EQ(waitpid(pid, &statut, 0), pid);
+    ASSERT_TRUE(WIFEXITED(statut)) << "the child hung and was stopped by its alarm";
+    EXPECT_EQ(WEXITSTATUS(statut), 0) << "10 + i: entry i not opened as incomplete; "
+                                         "20 + i: entry i read past what a note can hold";
+}
+
+// A note linked to a file elsewhere is saved into that file, safely, and stays a link;
+// a link that leads nowhere or to something else than a file is refused.
+TEST_F(Notes, LinksStayLinks)
+{
+    ASSERT_EQ(mkdir("ailleurs", 0777), 0);
+    Ecrit("ailleurs/fichier", "ancien");
+    ASSERT_EQ(symlink("../ailleurs/fichier", "dossier/lien"), 0);
+    FnReadFile("lien");
+    AttendLignes({"ancien"});
+    Remplit(&Texte, {"nouveau", "texte"});
+    ASSERT_TRUE(FnWriteFile("lien"));
+    EXPECT_EQ(Lit("ailleurs/fichier"), "nouveau\ntexte");
+    struct stat st;
+    ASSERT_EQ(lstat("dossier/lien", &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode));
+    EXPECT_EQ(Entrees("ailleurs"), std::vector<std::string>{"fichier"});
+
+    ASSERT_EQ(symlink("../ailleurs/absent", "dossier/mort"), 0);
+    ASSERT_EQ(symlink("../ailleurs", "dossier/vers-dossier"), 0);
+    ASSERT_EQ(symlink("/dev/null", "dossier/vers-null"), 0);
+    struct Cas { const char* nom; const char* raison; } cas[] = {
+        {"mort", RAISON_LIEN_MORT}, {"vers-dossier", RAISON_LIEN_AUTRE}, {"vers-null", RAISON_LIEN_AUTRE},
+    };
+    for (const Cas& c : cas) {
+        FnReadFile(c.nom);
+        EXPECT_TRUE(TexteIncomplet) << c.nom;
+        TexteIncomplet = false;
+        EXPECT_FALSE(FnWriteFile(c.nom)) << c.nom;
+        EXPECT_STREQ(RaisonEchec, c.raison) << c.nom;
+        ASSERT_EQ(lstat(("dossier/" + std::string(c.nom)).c_str(), &st), 0);
+        EXPECT_TRUE(S_ISLNK(st.st_mode)) << c.nom;
+    }
+    EXPECT_FALSE(Existe("ailleurs/absent"));
+    EXPECT_EQ(Entrees("ailleurs"), std::vector<std::string>{"fichier"});
 }
 
 // A card that fills up mid-save: once inside the stream buffer, once at the final flush.

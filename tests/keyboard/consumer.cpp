@@ -1,0 +1,194 @@
+// A program that uses the keyboard objects TTouche.o and TClavier.o alone: it declares the
+// two classes from their documented interface, independent of src/, and is linked with
+// nothing but the two objects and the C++ runtime. It fails to link if an operation is
+// missing from the objects or declared differently there, and exits 1 if one misbehaves.
+#include <cstdio>
+#include <cstring>
+
+class TTouche {
+public:
+    TTouche();
+    ~TTouche();
+    void SetTouche(char valeur, int x, int y, int x1, int y1, int x2, int y2);
+    void SetValeur(char valeur);
+    char GetValeur();
+    void SetFonction(int fonction);
+    int GetFonction();
+    void SetX(int x);
+    void SetY(int y);
+    void SetX1(int x1);
+    void SetY1(int y1);
+    void SetX2(int x2);
+    void SetY2(int y2);
+    int GetX();
+    int GetY();
+    int GetX1();
+    int GetY1();
+    int GetX2();
+    int GetY2();
+
+private:
+    unsigned char Valeur;
+    int CodeFonction;
+    int X;
+    int Y;
+    int X1;
+    int Y1;
+    int X2;
+    int Y2;
+};
+
+class TClavier {
+public:
+    TClavier();
+    ~TClavier();
+    char GetValeur(int index);
+    void SetValeur(int index, char valeur);
+    int GetFonction(int index);
+    void SetFonction(int index, int fonction);
+    void SetTouche(int index, char valeur, int x, int y, int x1, int y1, int x2, int y2);
+    char* GetChaine();
+    void SetChaine(char* s);
+    void PositionTexte(int x, int y);
+    int GetTextX();
+    int GetTextY();
+    void SetMaj(bool maj);
+    bool GetMaj();
+    int GetToucheX(int index);
+    int GetToucheY(int index);
+    void DeplaceClavier(int x, int y);
+    int GetClavierX();
+    int GetClavierY();
+    int GetCollX1(int index);
+    int GetCollY1(int index);
+    int GetCollX2(int index);
+    int GetCollY2(int index);
+
+private:
+    TTouche Touches[60];
+    int NbTouches;
+    int TextX;
+    int TextY;
+    int ClavierX;
+    int ClavierY;
+    bool Maj;
+    char ChaineClavier[255];
+};
+
+// Each object sits in front of a zeroed guard, which stays zero unless the objects write
+// past the memory this declaration gives them.
+struct ToucheGardee {
+    TTouche touche;
+    unsigned char garde[16];
+};
+struct ClavierGarde {
+    TClavier clavier;
+    unsigned char garde[16];
+};
+static ToucheGardee Seule;
+static ClavierGarde Gardee;
+
+static int Echecs = 0;
+
+static void Verifie(bool ok, const char* quoi)
+{
+    if (!ok) {
+        std::printf("FAILED: %s\n", quoi);
+        Echecs++;
+    }
+}
+
+static bool GardeIntacte(const unsigned char* garde)
+{
+    for (int i = 0; i < 16; i++)
+        if (garde[i] != 0) return false;
+    return true;
+}
+
+static void VerifieTouche(TTouche& t)
+{
+    Verifie(t.GetValeur() == '0' && t.GetFonction() == 0 && t.GetX() + t.GetY() + t.GetX1() + t.GetY1() == 0
+                && t.GetX2() == 28 && t.GetY2() == 28,
+            "a new key is '0', function 0, at 0 with a 28 by 28 box");
+    t.SetValeur((char)0xE9);
+    t.SetFonction(2);
+    t.SetX(1);
+    t.SetY(2);
+    t.SetX1(3);
+    t.SetY1(4);
+    t.SetX2(5);
+    t.SetY2(6);
+    Verifie((unsigned char)t.GetValeur() == 0xE9 && t.GetFonction() == 2, "key character and function");
+    Verifie(t.GetX() == 1 && t.GetY() == 2 && t.GetX1() == 3 && t.GetY1() == 4 && t.GetX2() == 5
+                && t.GetY2() == 6,
+            "each key coordinate is its own field");
+    t.SetTouche('k', 10, 20, 30, 40, 50, 60);
+    Verifie(t.GetValeur() == 'k' && t.GetFonction() == 0 && t.GetX() == 10 && t.GetY() == 20
+                && t.GetX1() == 30 && t.GetY1() == 40 && t.GetX2() == 50 && t.GetY2() == 60,
+            "SetTouche sets every field and clears the function");
+}
+
+static void VerifieClavier(TClavier& k)
+{
+    Verifie(!k.GetMaj() && k.GetChaine()[0] == 0 && k.GetTextX() == 0 && k.GetTextY() == 0
+                && k.GetClavierX() == 0 && k.GetClavierY() == 0,
+            "a new keyboard: no shift, empty string, text position and origin at 0");
+    Verifie(k.GetValeur(0) == 'q' && k.GetCollX1(3) == 92 && k.GetCollY1(20) == 64
+                && k.GetToucheX(9) == 288 && k.GetToucheY(9) == 0,
+            "layout of q, r, z and p");
+    Verifie(k.GetFonction(19) == 2 && k.GetFonction(28) == 1 && k.GetValeur(28) == '\n'
+                && k.GetFonction(57) == 3 && k.GetFonction(0) == 0,
+            "backspace, new line and the key without action");
+    Verifie(k.GetValeur(58) == '0' && k.GetCollX2(58) == 0 && k.GetCollY2(59) == 0,
+            "keys 58 and 59 stay blank");
+
+    k.SetMaj(true);
+    Verifie(k.GetMaj() && k.GetValeur(0) == 'Q' && k.GetValeur(36) == '7'
+                && (unsigned char)k.GetValeur(53) == 233 && k.GetValeur(28) == '\n',
+            "shift capitalises a to z only");
+    k.SetMaj(false);
+    Verifie(k.GetValeur(0) == 'q', "shift off again");
+
+    k.DeplaceClavier(0, 144);
+    Verifie(k.GetClavierX() == 0 && k.GetClavierY() == 144 && k.GetCollY1(0) == 144
+                && k.GetCollY1(20) == 208 && k.GetCollX2(4) == 32 && k.GetCollY2(4) == 176
+                && k.GetToucheY(20) == 208,
+            "the origin is added to every key");
+    k.DeplaceClavier(10, 20);
+    Verifie(k.GetCollX1(3) == 102 && k.GetToucheX(3) == 102 && k.GetCollY1(57) == 84,
+            "a second move moves every key");
+
+    k.SetFonction(5, 2);
+    k.SetValeur(5, 'a');
+    k.SetMaj(true);
+    Verifie(k.GetFonction(5) == 2 && k.GetValeur(5) == 'A', "SetValeur and SetFonction");
+    k.SetTouche(5, 'y', 1, 2, 3, 4, 5, 6);
+    Verifie(k.GetFonction(5) == 0 && k.GetToucheX(5) == 11 && k.GetToucheY(5) == 22
+                && k.GetCollX1(5) == 13 && k.GetCollY2(5) == 26,
+            "SetTouche through the keyboard clears the function");
+
+    k.PositionTexte(3, 4);
+    Verifie(k.GetTextX() == 3 && k.GetTextY() == 4, "the text position is stored as given");
+
+    char longue[300];
+    std::memset(longue, 'x', sizeof longue - 1);
+    longue[sizeof longue - 1] = 0;
+    k.SetChaine(longue);
+    Verifie(std::strlen(k.GetChaine()) == 254, "a long string is cut to 254 bytes");
+    char mot[] = "note";
+    k.SetChaine(mot);
+    mot[0] = 'm';
+    Verifie(std::strcmp(k.GetChaine(), "note") == 0, "SetChaine copies the string");
+    k.GetChaine()[0] = 'b';
+    Verifie(std::strcmp(k.GetChaine(), "bote") == 0, "GetChaine is the keyboard's own storage");
+}
+
+int main()
+{
+    VerifieTouche(Seule.touche);
+    VerifieClavier(Gardee.clavier);
+    Verifie(GardeIntacte(Seule.garde) && GardeIntacte(Gardee.garde),
+            "the objects stay within the classes as declared here");
+    if (Echecs == 0) std::printf("keyboard objects: every operation links and behaves\n");
+    return Echecs == 0 ? 0 : 1;
+}
