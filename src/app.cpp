@@ -1,6 +1,8 @@
 // Start-up and the frame loop's body.
 #include <stdio.h>
 #include <stdlib.h>
+#include <string.h>
+#include <strings.h>
 #include <SDL_image.h>
 #include "globals.h"
 #include "app.h"
@@ -18,30 +20,43 @@ struct SImage {
     SDL_Surface** surface;
     bool png;       // loaded with SDL_image rather than as a BMP
     int cle;        // colour key: 0 none, else an RGB value
+    int largeur;    // the least size the layout draws from it
+    int hauteur;
 };
 
 enum { SANS_CLE = -1, CLE_BLANC = 0xFFFFFF, CLE_VERT = 0x00FF00 };
 
-// In the order they are loaded.
+// In the order they are loaded. Larger pictures are accepted: only their top left part
+// is drawn.
 static const SImage Images[] = {
-    { "image/ligne.bmp", &Curseur, false, SANS_CLE },
-    { "image/maj.bmp", &ImgPuce, false, CLE_BLANC },
-    { "image/icones.png", &ImgIcone, true, SANS_CLE },
-    { "image/fonction.bmp", &ImgSwitch, false, SANS_CLE },
-    { "image/fleche.bmp", &ImgFleche, false, SANS_CLE },
-    { "image/titre.bmp", &ImgTitre, false, SANS_CLE },
-    { "image/bande.bmp", &ImgNoLigne, false, SANS_CLE },
-    { "image/speciaux.bmp", &ImgNumerique, false, CLE_VERT },
-    { "image/lettre.bmp", &ImgClavier, false, CLE_VERT },
-    { "image/texte.bmp", &ImgTexte, false, CLE_VERT },
-    { "image/message.bmp", &ImgMessage, false, SANS_CLE },
-    { "image/btn.bmp", &ImgBtn, false, SANS_CLE }
+    { "image/ligne.bmp", &Curseur, false, SANS_CLE, BARRE_L, RANGEE_H },
+    { "image/maj.bmp", &ImgPuce, false, CLE_BLANC, 64, 8 },
+    { "image/icones.png", &ImgIcone, true, SANS_CLE, 6 * ICONE_TAILLE, ICONE_TAILLE },
+    { "image/fonction.bmp", &ImgSwitch, false, SANS_CLE, CLAVIER_TOUCHE, CLAVIER_TOUCHE },
+    { "image/fleche.bmp", &ImgFleche, false, SANS_CLE, 38, 20 },
+    { "image/titre.bmp", &ImgTitre, false, SANS_CLE, ECRAN_LARGEUR, RANGEE_Y },
+    { "image/bande.bmp", &ImgNoLigne, false, SANS_CLE, 15, 100 },
+    { "image/speciaux.bmp", &ImgNumerique, false, CLE_VERT, CLAVIER_LARGEUR, CLAVIER_HAUTEUR },
+    { "image/lettre.bmp", &ImgClavier, false, CLE_VERT, CLAVIER_LARGEUR, CLAVIER_HAUTEUR },
+    { "image/texte.bmp", &ImgTexte, false, CLE_VERT, ECRAN_LARGEUR, 96 },
+    { "image/message.bmp", &ImgMessage, false, SANS_CLE, PANNEAU_L, PANNEAU_H },
+    { "image/btn.bmp", &ImgBtn, false, SANS_CLE, 3 * BOUTON_L, BOUTON_H }
 };
 
-static bool FnManque(const char* fichier)
+static bool FnManque(const char* fichier, const char* raison)
 {
-    fprintf(stderr, "scrivelle: cannot load %s: %s\n", fichier, SDL_GetError());
+    fprintf(stderr, "scrivelle: cannot load %s: %s\n", fichier, raison);
     return false;
+}
+
+// A picture smaller than the layout needs would be drawn in part, or not at all.
+static bool FnTailleJuste(const SImage& image, const SDL_Surface* s)
+{
+    if (s->w >= image.largeur && s->h >= image.hauteur) return true;
+    char raison[100];
+    sprintf(raison, "it is %dx%d pixels, at least %dx%d are needed", s->w, s->h, image.largeur,
+            image.hauteur);
+    return FnManque(image.fichier, raison);
 }
 
 static bool FnChargeImage(const SImage& image)
@@ -49,7 +64,11 @@ static bool FnChargeImage(const SImage& image)
     SDL_Surface* s;
     if (image.png) s = IMG_Load(image.fichier);
     else s = SDL_LoadBMP_RW(SDL_RWFromFile(image.fichier, "rb"), 1);
-    if (s == 0) return FnManque(image.fichier);
+    if (s == 0) return FnManque(image.fichier, SDL_GetError());
+    if (!FnTailleJuste(image, s)) {
+        SDL_FreeSurface(s);
+        return false;
+    }
     if (image.png) {
         // Once in the screen's order (keeping its alpha) rather than at every blit.
         SDL_Surface* prete = SDL_DisplayFormatAlpha(s);
@@ -67,18 +86,50 @@ static bool FnChargeImage(const SImage& image)
     return true;
 }
 
-bool FnChargeRessources()
+// True when the font draws ink: a damaged font file can open and still render every
+// text as an empty box.
+static bool FnPoliceEcrit(TTF_Font* font)
+{
+    SDL_Color noir = { 0, 0, 0, 0 };
+    SDL_Surface* rendu = TTF_RenderText_Blended(font, "Ag0\xe9", noir);
+    if (rendu == 0) return false;
+    bool encre = false;
+    SDL_LockSurface(rendu);
+    for (int y = 0; y < rendu->h && !encre; y++) {
+        const Uint32* rangee = (const Uint32*)((const Uint8*)rendu->pixels + y * rendu->pitch);
+        for (int x = 0; x < rendu->w && !encre; x++)
+            encre = (rangee[x] & rendu->format->Amask) != 0;
+    }
+    SDL_UnlockSurface(rendu);
+    SDL_FreeSurface(rendu);
+    return encre;
+}
+
+static bool FnChargePolices()
 {
     if (police == 0) police = TTF_OpenFont("arial.ttf", 12);
     if (font8 == 0) font8 = TTF_OpenFont("arial.ttf", 11);
-    if (police == 0 || font8 == 0) {
-        fprintf(stderr, "scrivelle: cannot load arial.ttf: %s\n", TTF_GetError());
-        return false;
-    }
+    if (police == 0 || font8 == 0) return FnManque("arial.ttf", TTF_GetError());
+    if (!FnPoliceEcrit(police) || !FnPoliceEcrit(font8))
+        return FnManque("arial.ttf", "the font draws no text (a damaged file?)");
+    return true;
+}
+
+bool FnChargeRessources()
+{
+    if (!FnChargePolices()) return false;
     for (unsigned i = 0; i < sizeof Images / sizeof Images[0]; i++) {
         if (*Images[i].surface == 0 && !FnChargeImage(Images[i])) return false;
     }
     return true;
+}
+
+void FnFermePolices()
+{
+    if (police != 0) TTF_CloseFont(police);
+    if (font8 != 0) TTF_CloseFont(font8);
+    police = 0;
+    font8 = 0;
 }
 
 // ---- Start-up ----
@@ -106,6 +157,20 @@ void FnEtatInitial()
     MonClavier.DeplaceClavier(0, CLAVIER_Y);
 }
 
+// SDL falls back to a text-mode driver when there is no display: the program would
+// then draw ASCII art into the terminal until killed. Used only when asked for by name.
+static bool FnEcranGraphique()
+{
+    char pilote[32];
+    if (SDL_VideoDriverName(pilote, sizeof pilote) == 0) return true;
+    if (strcmp(pilote, "caca") != 0 && strcmp(pilote, "aalib") != 0) return true;
+    const char* demande = getenv("SDL_VIDEODRIVER");
+    if (demande != 0 && strcasecmp(demande, pilote) == 0) return true;
+    fprintf(stderr, "scrivelle: no graphical display (SDL fell back to its text-mode driver %s);"
+            " run it where DISPLAY names a running X server, or under xvfb-run\n", pilote);
+    return false;
+}
+
 int Demarrage()
 {
     TTF_Init();
@@ -113,6 +178,10 @@ int Demarrage()
     font8 = TTF_OpenFont("arial.ttf", 11);
     if (SDL_Init(SDL_INIT_TIMER | SDL_INIT_AUDIO | SDL_INIT_VIDEO | SDL_INIT_JOYSTICK) < 0) {
         fprintf(stderr, "scrivelle: cannot start SDL: %s\n", SDL_GetError());
+        return SORTIE_SDL;
+    }
+    if (!FnEcranGraphique()) {
+        SDL_Quit();  // gives the terminal back as it was
         return SORTIE_SDL;
     }
     SDL_WM_SetCaption("Scrivelle", 0);

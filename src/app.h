@@ -5,9 +5,9 @@
 
 // Exit statuses of a failed start-up.
 enum {
-    SORTIE_SDL = 1,        // SDL could not start
+    SORTIE_SDL = 1,        // SDL could not start, or found no graphical display
     SORTIE_VIDEO = 2,      // the video mode could not be set
-    SORTIE_RESSOURCE = 3   // the font or a picture could not be loaded
+    SORTIE_RESSOURCE = 3   // the font or a picture is missing, damaged or too small
 };
 
 // Brings up SDL, the fonts, the screen, the pictures, the catalogue and the keyboard.
@@ -15,8 +15,12 @@ enum {
 int Demarrage();
 
 // Loads the two fonts and the twelve pictures from the working directory, keying those
-// that have a colour key. Returns false after naming the first missing file on stderr.
+// that have a colour key. Returns false after naming on stderr the first file that is
+// missing, a font that draws no text, or a picture smaller than the layout needs.
 bool FnChargeRessources();
+
+// Closes both fonts (and their files); safe to call when they are not open.
+void FnFermePolices();
 
 // Brings the program state to what start-up leaves: buffers cleared, letters page,
 // empty name, catalogue read from "dossier/", keyboard placed at its strip.

@@ -11,6 +11,15 @@ static void FnBouton(int haut, int bas, int gauche, int droite, int code, int ni
     else if (code == droite) TFR = niveau;
 }
 
+// Every held button or key counts as released: its release may go to another window.
+static void FnRelacheTout()
+{
+    TUP = 0;
+    TDOWN = 0;
+    TFL = 0;
+    TFR = 0;
+}
+
 static void FnTraiteEvenement()
 {
     switch (event.type) {
@@ -35,6 +44,13 @@ static void FnTraiteEvenement()
         break;
     case SDL_JOYBUTTONUP:
         FnBouton(JOY_HAUT, JOY_BAS, JOY_L, JOY_R, event.jbutton.button, 0);
+        break;
+    case SDL_ACTIVEEVENT:
+        // Losing the keyboard or the pointer: whatever was held is released elsewhere,
+        // so both shoulders quit only when both are really held.
+        if (event.active.gain == 0
+            && (event.active.state & (SDL_APPINPUTFOCUS | SDL_APPMOUSEFOCUS)) != 0)
+            FnRelacheTout();
         break;
     case SDL_QUIT:
         done = 1;

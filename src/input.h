@@ -11,7 +11,8 @@ enum {
 };
 
 // Resets the one-frame flags, reads the pointer and drains SDL's event queue into the
-// input globals. Sets done on the window's quit event and on Ctrl with c.
+// input globals. Sets done on the window's quit event and on Ctrl with c. Losing the
+// keyboard or the pointer releases every held button and key.
 void FnLireEntrees();
 
 #endif

@@ -2,8 +2,9 @@
 #ifndef LAUNCHER_H
 #define LAUNCHER_H
 
-// Exit handler: shuts SDL down and replaces the process with the launcher, started in the
-// launcher's folder. Returns only when the launcher cannot be started.
+// Exit handler: closes the fonts, shuts SDL down and replaces the process with the
+// launcher, started in the launcher's folder with nothing of the program's open but
+// the standard input, output and error. Returns only when the launcher cannot be started.
 void Terminate();
 
 #endif

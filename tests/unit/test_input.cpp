@@ -45,6 +45,15 @@ protected:
         e.jbutton.button = button;
         SDL_PushEvent(&e);
     }
+    static void Active(Uint8 gain, Uint8 state)
+    {
+        SDL_Event e = {};
+        e.type = SDL_ACTIVEEVENT;
+        e.active.type = SDL_ACTIVEEVENT;
+        e.active.gain = gain;
+        e.active.state = state;
+        SDL_PushEvent(&e);
+    }
     // One frame's drain followed by the shoulder-button test of the frame loop.
     static void Drain()
     {
@@ -146,6 +155,33 @@ TEST_F(InputTest, BothShouldersHeldQuitOneAfterTheOtherDoesNot)
     Joy(SDL_JOYBUTTONDOWN, 11);
     Drain();
     EXPECT_EQ(done, 1) << "the handheld's L and R quit like l and r";
+}
+
+// l pressed, the pointer or the keyboard goes to another window where l is released:
+// the window never hears of the release, so r alone must not quit on its return.
+TEST_F(InputTest, LosingTheKeyboardOrThePointerReleasesEveryHeldButton)
+{
+    const struct { Uint8 gain, state; bool released; } rows[] = {
+        {0, SDL_APPMOUSEFOCUS, true},
+        {0, SDL_APPINPUTFOCUS, true},
+        {0, SDL_APPINPUTFOCUS | SDL_APPMOUSEFOCUS | SDL_APPACTIVE, true},
+        {1, SDL_APPINPUTFOCUS | SDL_APPMOUSEFOCUS, false},  // coming back changes nothing
+    };
+    for (auto row : rows) {
+        SCOPED_TRACE(testing::Message() << "gain " << (int)row.gain << " state " << (int)row.state);
+        TFL = TFR = 0;
+        Key(SDL_KEYDOWN, SDLK_l);
+        Joy(SDL_JOYBUTTONDOWN, JOY_R);
+        Key(SDL_KEYDOWN, SDLK_UP);
+        Joy(SDL_JOYBUTTONDOWN, JOY_BAS);
+        Active(row.gain, row.state);
+        Drain();
+        EXPECT_EQ(TFL + TFR + TUP + TDOWN, row.released ? 0 : 4);
+        Key(SDL_KEYDOWN, SDLK_r);
+        Drain();
+        EXPECT_EQ(done, row.released ? 0 : 1);
+        done = 0;
+    }
 }
 
 TEST_F(InputTest, CtrlCAndTheWindowCloseQuit)
