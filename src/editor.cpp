@@ -38,26 +38,24 @@ static bool FnRetireDernier(SLigne& l)
     return true;
 }
 
-// Erases the last character; on an empty line other than the first, removes the line
-// and erases the last character of the line above, which becomes current.
+// Erases the last character; on an empty line other than the first, removes that line
+// alone: the line above becomes current with its text whole.
 static void FnEfface()
 {
     if (FnRetireDernier(LigneCourante()) || Texte.LigneActive == 0) return;
     FnDelLigneTexte(Texte.LigneActive);
     Texte.LigneActive--;
-    FnRetireDernier(LigneCourante());
     FnSuitLigneActive();
 }
 
-// Ends the current line at its length and moves to the next; the note grows by one line.
+// Ends the current line at its length and inserts an empty line right after it, which
+// becomes current; the lines below move down. Refused when the note has 50 lines.
 static void FnNouvelleLigne()
 {
-    if (Texte.LigneActive >= TEXTE_NB_LIGNES - 1 || Texte.NbLignes >= TEXTE_NB_LIGNES) return;
     SLigne& l = LigneCourante();
+    if (!FnInsereLigneTexte(Texte.LigneActive + 1)) return;
     l.Caracteres[l.Longueur] = 0;
     Texte.LigneActive++;
-    Texte.NbLignes++;
-    if (Texte.LigneActive > Texte.NbLignes) Texte.NbLignes = Texte.LigneActive;
     if (Texte.LigneActive > Texte.LigneDebut + RANGEES - 1) Texte.LigneDebut++;
 }
 

@@ -4,6 +4,7 @@
 #include "draw.h"
 #include "notes.h"
 #include "screens.h"
+#include "message_box.h"
 
 static void FnTapeNom()
 {
@@ -33,24 +34,65 @@ static void FnBarreSurDernier()
     }
 }
 
+// Says in an information box that an operation on a note failed, and why.
+static void FnDitEchec(const char* quoi)
+{
+    Message.SetMessage(quoi, RaisonEchec, false, MESSAGE_INFORMATION, ACTION_AUCUNE);
+}
+
+// Creates the named note (a failure says so); the bar goes to the last name either way.
+static void FnCree()
+{
+    if (!FnCreateFile(ChaineTitre)) FnDitEchec("File not created");
+    FnBarreSurDernier();
+}
+
+// Opens the named note in the editor; one that did not load whole says it cannot be saved.
+static void FnOuvre()
+{
+    Etape = 1;
+    FnReadFile(ChaineTitre);
+    if (TexteIncomplet) {
+        Message.SetMessage("Note not fully loaded", "It cannot be saved", false,
+                           MESSAGE_INFORMATION, ACTION_AUCUNE);
+    }
+}
+
+// The delete question names the note on its second line, cut to fit the box.
+static void FnDemandeSuppression()
+{
+    char nom[MESSAGE_TAILLE];
+    FnCoupeTexteMessage(nom, ChaineTitre, MESSAGE_TEXTE_L);
+    Message.SetMessage("Would you want to delete this file?", nom, false, MESSAGE_QUESTION,
+                       ACTION_SUPPRIMER);
+}
+
 static void FnIcones()
 {
-    if (FnIconeTouchee(CREER_X)) {
-        FnCreateFile(ChaineTitre);
-        FnBarreSurDernier();
-    }
+    if (FnIconeTouchee(CREER_X)) FnCree();
     FnBoutonMaj();
-    if (FnIconeTouchee(OUVRIR_X) && FindFile(ChaineTitre)) {
-        Etape = 1;
-        FnReadFile(ChaineTitre);
-    }
+    if (FnIconeTouchee(OUVRIR_X) && FindFile(ChaineTitre)) FnOuvre();
     if (FnIconeTouchee(SUPPRIMER_X) && ChaineTitre[0] != 0 && FindFile(ChaineTitre)) {
-        Message.SetMessage("Would you want to delete this file?", "", false, MESSAGE_QUESTION,
-                           ACTION_SUPPRIMER);
+        FnDemandeSuppression();
     }
     if (FnIconeTouchee(QUITTER_X)) {
         Message.SetMessage("Would you want to quit?", "", false, MESSAGE_QUESTION, ACTION_QUITTER);
     }
+}
+
+void FnCadreListe()
+{
+    int dernier = ListeFichier.NbLignes - RANGEES;
+    if (ListeFichier.LigneDebut > dernier) ListeFichier.LigneDebut = dernier;
+    if (ListeFichier.LigneDebut < 0) ListeFichier.LigneDebut = 0;
+}
+
+void FnSupprimeNote()
+{
+    if (FnRemoveFile(ChaineTitre)) ChaineTitre[0] = 0;
+    else FnDitEchec("File not deleted");
+    IndChar = 0;
+    FnCadreListe();
 }
 
 void Menu()

@@ -1,7 +1,8 @@
 // The message box on the screen: a panel, two lines and its buttons, answered by touch.
+#include <string.h>
 #include "globals.h"
 #include "draw.h"
-#include "notes.h"
+#include "screens.h"
 #include "message_box.h"
 
 // True when this frame's click lands on a button at x.
@@ -36,13 +37,37 @@ void DessineMessage()
     }
 }
 
+// Width in pixels of a text in the box's font (0 if it cannot be measured).
+static int FnLargeurMessage(const char* texte)
+{
+    int largeur = 0;
+    int hauteur = 0;
+    if (TTF_SizeText(font8, texte, &largeur, &hauteur) != 0) return 0;
+    return largeur;
+}
+
+void FnCoupeTexteMessage(char* dest, const char* texte, int largeur)
+{
+    int n = 0;
+    while (texte[n] != 0 && n < MESSAGE_TAILLE - 1) {
+        dest[n] = texte[n];
+        n++;
+    }
+    dest[n] = 0;
+    if (texte[n] == 0 && FnLargeurMessage(dest) <= largeur) return;
+    if (n > MESSAGE_TAILLE - 4) n = MESSAGE_TAILLE - 4;  // room for "..." and the terminator
+    strcpy(dest + n, "...");
+    while (n > 0 && FnLargeurMessage(dest) > largeur) {
+        n--;
+        strcpy(dest + n, "...");
+    }
+}
+
 void ExecuteAction()
 {
     if (!(Message.GetClick() && Message.GetConfirm())) return;
     if (Message.GetAction() == ACTION_SUPPRIMER) {
-        FnRemoveFile(ChaineTitre);
-        // The name field now shows the last listed name: the next key starts a new name.
-        IndChar = 0;
+        FnSupprimeNote();
     } else if (Message.GetAction() == ACTION_QUITTER) {
         done = 1;
     }

@@ -449,9 +449,18 @@ class Scrivelle:
         return check
 
     def box_second_line(self, shot):
-        """Ink of the box's second line: every box but a failed save leaves it empty."""
+        """Ink of the box's second line: the delete question names the note there, and a
+        failure or an incomplete note says why; "File saved" and the quit question leave it
+        empty."""
         m = self.layout["message"]
         return pictures.ink(shot, (m["text_x"], m["line2_y"] + 3, 120, 8))
+
+    def box_second_line_pixels(self, shot):
+        """The pixels of the box's second line, to tell one text there from another."""
+        m = self.layout["message"]
+        p = m["panel"]
+        return [shot.pixel(x, y) for y in range(m["line2_y"], m["line2_y"] + 14)
+                for x in range(m["text_x"], p["x"] + p["w"])]
 
     def row_ink(self, shot, row):
         """Dark pixels in the upper part of a row's text (a name, or a line that is not

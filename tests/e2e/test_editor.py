@@ -1,18 +1,21 @@
-"""The editor in a real window: an existing note changed in one place, backspace and the
-keys that overlap, a note too big to save."""
+"""The editor in a real window: an existing note changed in one place, a save that keeps
+the place, new line and backspace in the middle of a note, backspace and the keys that
+overlap, a note too big to save."""
 import harness
 
 setUpModule = harness.start_display
 tearDownModule = harness.stop_display
 
 
-def open_note(app, name):
-    """Picks the note's row on the list (the list keeps the folder's order) and opens it."""
+def open_note(app, name, notice=False):
+    """Picks the note's row on the list (the list keeps the folder's order) and opens it;
+    notice: the note does not load whole, and a box says so as it opens."""
     row = app.listing().index(name)
     app.pick_row(row)
     app.wait_for(app.bar_on(row), "the bar on the row of " + name)
     app.icon("open")
-    app.wait_for(lambda s: app.on_list(False)(s) and app.bar_on(0)(s), "the editor on line 1")
+    return app.wait_for(lambda s: app.on_list(False)(s) and app.bar_on(0)(s)
+                        and app.box_shown(notice)(s), "the editor on line 1")
 
 
 class ExistingNote(harness.EndToEnd):
@@ -49,10 +52,42 @@ class ExistingNote(harness.EndToEnd):
         expected = list(self.LINES)
         expected[5] += b"x"
         self.assertFolder({"other": b"x", "journal": b"\n".join(expected)})
-        # The save moves to the last line, shown at the bottom of the window.
+        # The save keeps the place: the bar stays on the picked row, and what is typed
+        # next goes on at the end of the same line.
         app.answer("acknowledge")
-        app.wait_for(lambda s: app.box_shown(False)(s) and app.bar_on(5)(s),
-                     "the notice closed and the bar on the last row")
+        app.wait_for(lambda s: app.box_shown(False)(s) and app.bar_on(2)(s),
+                     "the notice closed and the bar still on the picked row")
+        app.type(b"y")
+        app.icon("save")
+        app.wait_for(app.box_shown(), "the second save notice")
+        expected[5] += b"y"
+        self.assertFolder({"other": b"x", "journal": b"\n".join(expected)})
+
+
+class LinesInTheMiddle(harness.EndToEnd):
+    def test_new_line_inserts_and_backspace_removes_only_the_empty_line(self):
+        app = self.start(notes={"list": b"abc\nb\nc"})
+        open_note(app, "list")
+
+        # New line on the first of three lines: an empty line right after it, current.
+        app.type(b"\n")
+        app.wait_for(lambda s: app.bar_on(1)(s) and app.rows_with_text(s) == [0, 2, 3],
+                     "an empty second line, the others moved down")
+        app.icon("save")
+        app.wait_for(app.box_shown(), "the save notice")
+        self.assertFolder({"list": b"abc\n\nb\nc"})
+        app.answer("acknowledge")
+        app.wait_for(lambda s: app.box_shown(False)(s) and app.bar_on(1)(s),
+                     "the notice closed, the bar still on the new line")
+
+        # Backspace on it: the empty line goes and the line above is current, whole.
+        app.backspace()
+        app.wait_for(lambda s: app.bar_on(0)(s) and app.rows_with_text(s) == [1, 2],
+                     "the empty line gone, the first line current")
+        app.type(b"d")
+        app.icon("save")
+        app.wait_for(app.box_shown(), "the second save notice")
+        self.assertFolder({"list": b"abcd\nb\nc"})
 
 
 class Typing(harness.EndToEnd):
@@ -86,7 +121,10 @@ class OversizedNote(harness.EndToEnd):
     def test_sixty_lines_are_never_saved_over(self):
         original = b"\n".join(b"line %d" % i for i in range(1, 61))
         app = self.start(notes={"long": original})
-        open_note(app, "long")
+        shot = open_note(app, "long", notice=True)
+        self.assertGreater(app.box_second_line(shot), 0, "the opening notice says it cannot be saved")
+        app.answer("acknowledge")
+        app.wait_for(app.box_shown(False), "the opening notice closed")
         app.type(b"x")
         app.icon("save")
         shot = app.wait_for(app.box_shown(), "the save notice")

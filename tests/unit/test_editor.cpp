@@ -109,9 +109,15 @@ TEST_F(EditorTest, NewLineOnLastFirstAndSixthRow)
     Open("n", "a\nb\nc");
     Type("\n");
     EXPECT_EQ(Texte.LigneActive, 1);
-    EXPECT_EQ(Line(1), "b") << "the next existing line becomes current with its text";
+    EXPECT_EQ(Line(1), "") << "an empty line is inserted after the current one";
     EXPECT_EQ(Texte.NbLignes, 4);
-    EXPECT_EQ(Line(3), "");
+    EXPECT_EQ(Line(0), "a");
+    EXPECT_EQ(Line(2), "b") << "the lines below move down by one";
+    EXPECT_EQ(Line(3), "c");
+    Type("x");
+    Save();
+    EXPECT_EQ(NoteBytes("n"), "a\nx\nb\nc");
+    Acknowledge();
 
     Open("m", "x");
     Type("\n");
@@ -151,7 +157,10 @@ TEST_F(EditorTest, BackspaceOnEmptyLinesRemovesThem)
     Type("\b");
     EXPECT_EQ(Texte.NbLignes, 1);
     EXPECT_EQ(Texte.LigneActive, 0);
-    EXPECT_EQ(Line(0), "ab");
+    EXPECT_EQ(Line(0), "abx") << "the line above keeps its text whole";
+    EXPECT_EQ(Texte.Lignes[0].Longueur, 3);
+    Type("\b");
+    EXPECT_EQ(Line(0), "ab") << "the next backspace erases its last character";
 
     Open("m", "t\n\n");
     ClickAt(100, RowY(2));
@@ -177,7 +186,7 @@ TEST_F(EditorTest, WindowFollowsTheCurrentLineAfterARemoval)
     ClickAt(100, RowY(5));  // the empty last line
     Type("\b");
     EXPECT_EQ(Texte.LigneActive, 9);
-    EXPECT_EQ(Line(9), "");
+    EXPECT_EQ(Line(9), "j");
     EXPECT_EQ(Texte.LigneDebut, 5);
     EXPECT_EQ(Texte.LigneFin, 10) << "no numbered row past the note";
 
@@ -185,14 +194,14 @@ TEST_F(EditorTest, WindowFollowsTheCurrentLineAfterARemoval)
     ClickAt(100, RowY(1));  // "g", just under the first shown line
     Type("\b\b");
     EXPECT_EQ(Texte.LigneActive, 5);
-    EXPECT_EQ(Line(5), "");
+    EXPECT_EQ(Line(5), "f");
     EXPECT_EQ(Texte.LigneDebut, 4) << "the current line may not stay on the first row";
 
     scrolled();
     ClickAt(100, RowY(0));  // "f", the first shown line itself
     Type("\b\b");
     EXPECT_EQ(Texte.LigneActive, 4);
-    EXPECT_EQ(Line(4), "");
+    EXPECT_EQ(Line(4), "e");
     EXPECT_EQ(Texte.LigneDebut, 4) << "the window moves up to the current line";
 
     for (int i = 0; i < 12; i++) Type("\b");
@@ -245,17 +254,99 @@ TEST_F(EditorTest, ScrollsWithArrowsAndButtonsButNotUnderTheNotice)
     EXPECT_EQ(Texte.LigneDebut, 0);
     EXPECT_EQ(Texte.LigneActive, 0);
 
+    ClickAt(100, RowY(2));
+    test::Press(&TDOWN);
+    ASSERT_EQ(Texte.LigneDebut, 1);
+    ASSERT_EQ(Texte.LigneActive, 3);
     Save();
     ASSERT_TRUE(Message.GetActive());
-    int debut = Texte.LigneDebut;
+    EXPECT_EQ(Texte.LigneDebut, 1) << "the save keeps the place";
+    EXPECT_EQ(Texte.LigneActive, 3);
     test::Press(&TUP);
     test::Press(&TDOWN);
     ClickAt(310, 30);
     ClickAt(KeyX(0), KeyY(0));
     ClickAt(100, RowY(0));
-    EXPECT_EQ(Texte.LigneDebut, debut);
+    EXPECT_EQ(Texte.LigneDebut, 1);
+    EXPECT_EQ(Texte.LigneActive, 3);
+    EXPECT_EQ(Line(3), "4");
+}
+
+// A save changes neither the current line nor the window: the bar stays where it was.
+TEST_F(EditorTest, SaveKeepsTheCurrentLineAndTheWindow)
+{
+    Open("n", "1\n2\n3\n4\n5\n6\n7\n8\n9\n10");
+    test::Press(&TDOWN);
+    test::Press(&TDOWN);
+    ClickAt(100, RowY(1));
+    ASSERT_EQ(Texte.LigneActive, 3);
+    Type("x");
+    Save();
+    EXPECT_STREQ(Message.GetLine1(), "File saved");
+    EXPECT_EQ(NoteBytes("n"), "1\n2\n3\n4x\n5\n6\n7\n8\n9\n10");
+    Acknowledge();
+    EXPECT_EQ(Texte.LigneActive, 3);
+    EXPECT_EQ(Texte.LigneDebut, 2);
+    EXPECT_TRUE(RowHasBlue(1)) << "the current line is still drawn on its row";
+    Type("y");
+    EXPECT_EQ(Line(3), "4xy") << "typing goes on where it was";
+}
+
+// New line in the middle of a note: an empty line right after the current one, the lines
+// below moved down, the window following the new line as it does on the last line.
+TEST_F(EditorTest, NewLineInsertsAfterTheCurrentLineAndTheWindowFollows)
+{
+    Open("n", "a\nb\nc\nd\ne\nf\ng\nh");
+    ClickAt(100, RowY(5));  // "f", on the sixth row
+    Type("\n");
+    EXPECT_EQ(Texte.NbLignes, 9);
     EXPECT_EQ(Texte.LigneActive, 6);
-    EXPECT_EQ(Line(6), "7");
+    EXPECT_EQ(Texte.LigneDebut, 1) << "the new line is shown on the sixth row";
+    EXPECT_EQ(Line(5), "f");
+    EXPECT_EQ(Line(6), "");
+    EXPECT_EQ(Line(7), "g");
+    EXPECT_EQ(Line(8), "h");
+    Type("x\ny");
+    Save();
+    EXPECT_EQ(NoteBytes("n"), "a\nb\nc\nd\ne\nf\nx\ny\ng\nh");
+    Acknowledge();
+
+    // The line ends at its length: a space left by a backspace does not stay.
+    Open("m", "ab\ncd");
+    Type("\b\n");
+    EXPECT_EQ(Line(0), "a");
+    EXPECT_EQ(Line(1), "");
+    EXPECT_EQ(Line(2), "cd");
+}
+
+// A note that did not load whole says so as it opens; one that did says nothing.
+TEST_F(EditorTest, OpeningAnIncompleteNoteSaysSo)
+{
+    std::string sixty;
+    for (int i = 0; i < 60; i++) sixty += "line\n";
+    const std::pair<std::string, std::string> incomplete[] = {
+        {"sixty", sixty}, {"long", "a\n" + std::string(300, 'w')},
+        {"zero", std::string("a\0b", 3)},
+    };
+    for (const auto& [name, bytes] : incomplete) {
+        Open(name, bytes);
+        EXPECT_TRUE(Message.GetActive()) << name;
+        EXPECT_EQ(Message.GetType(), MESSAGE_INFORMATION) << name;
+        EXPECT_STREQ(Message.GetLine1(), "Note not fully loaded") << name;
+        EXPECT_STREQ(Message.GetLine2(), "It cannot be saved") << name;
+        Acknowledge();
+        EXPECT_FALSE(Message.GetActive()) << name;
+    }
+
+    mkdir("dossier/folder", 0777);  // listed like a note, but it cannot be read
+    Restart();
+    std::snprintf(ChaineTitre, sizeof ChaineTitre, "%s", "folder");
+    ClickAt(58, 10);
+    ASSERT_EQ(Etape, 1);
+    EXPECT_STREQ(Message.GetLine1(), "Note not fully loaded");
+
+    Open("whole", std::string(255, 'm') + "\n");
+    EXPECT_FALSE(Message.GetActive()) << "a note that fits opens silently";
 }
 
 TEST_F(EditorTest, BlinkChangesOnlyAfterMoreThanHalfASecond)
@@ -302,6 +393,7 @@ TEST_F(EditorTest, SaveTellsTheTruth)
     std::string big;
     for (int i = 0; i < 60; i++) big += "line\n";
     Open("big", big);
+    Acknowledge();  // "Note not fully loaded"
     Save();
     EXPECT_STREQ(Message.GetLine1(), "File not saved");
     EXPECT_STREQ(Message.GetLine2(), "Note not fully loaded");

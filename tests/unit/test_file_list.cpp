@@ -1,4 +1,9 @@
 // The file list, driven frame by frame through the input globals.
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <filesystem>
+
 #include "notes.h"
 #include "support.h"
 
@@ -11,6 +16,19 @@ using test::Type;
 namespace {
 
 int RowY(int r) { return 24 + 12 * r + 6; }
+
+const int RANGEES_TEST = 6;  // rows of the list
+
+// Whether row r showed a name in the last frame: dark pixels in the upper part of its text.
+bool RowHasInk(int r)
+{
+    for (int y = 23 + 12 * r; y < 31 + 12 * r; y++)
+        for (int x = 20; x < 200; x++) {
+            Uint32 p = test::Pixel(x, y);
+            if ((p >> 16) < 0x50 && ((p >> 8) & 0xFF) < 0x50 && (p & 0xFF) < 0x50) return true;
+        }
+    return false;
+}
 
 class FileListTest : public test::ProgramTest {
 protected:
@@ -33,6 +51,7 @@ protected:
     void DeleteIcon() { ClickAt(88, 10); }
     void Confirm() { ClickAt(140, 134); }
     void Decline() { ClickAt(180, 134); }
+    void Acknowledge() { ClickAt(160, 134); }
 };
 
 TEST_F(FileListTest, TypedNamesStopAtTwentyAndEraseCleanly)
@@ -115,7 +134,9 @@ TEST_F(FileListTest, CreateMovesTheBarToTheNewName)
     EXPECT_EQ(Last(), "h");
 }
 
-TEST_F(FileListTest, CreateWhileScrolledBringsTheWindowToTheTop)
+// Seven names scrolled down once: a delete moves the window back to the first name, so the
+// list never shows fewer rows of names than it has; create after it shows the new name.
+TEST_F(FileListTest, DeleteWhileScrolledKeepsTheWindowOnTheNames)
 {
     Names({"a", "b", "c", "d", "e", "f", "g"});
     test::Press(&TDOWN);
@@ -124,9 +145,12 @@ TEST_F(FileListTest, CreateWhileScrolledBringsTheWindowToTheTop)
         ClickAt(40, RowY(0));
         DeleteIcon();
         Confirm();
+        EXPECT_EQ(ListeFichier.LigneDebut, 0) << "after delete " << k + 1;
+        EXPECT_EQ(ListeFichier.LigneActive, 0) << "the bar keeps its row";
     }
     ASSERT_EQ(ListeFichier.NbLignes, 5);
-    ASSERT_EQ(ListeFichier.LigneDebut, 1);
+    Frame();  // the frame of the confirm drew the list before the delete
+    for (int r = 0; r < 5; r++) EXPECT_TRUE(RowHasInk(r)) << "row " << r << " shows a name";
     Type("y");
     Create();
     EXPECT_EQ(ListeFichier.NbLignes, 6);
@@ -159,18 +183,155 @@ TEST_F(FileListTest, DeleteAsksDeclineKeepsConfirmRemoves)
     DeleteIcon();
     ASSERT_TRUE(Message.GetActive());
     EXPECT_STREQ(Message.GetLine1(), "Would you want to delete this file?");
-    EXPECT_STREQ(Message.GetLine2(), "");
+    EXPECT_STREQ(Message.GetLine2(), "y") << "the question names the note";
     Decline();
     EXPECT_TRUE(test::Exists("dossier/y"));
 
     DeleteIcon();
     Confirm();
     EXPECT_FALSE(test::Exists("dossier/y"));
+    EXPECT_FALSE(Message.GetActive()) << "a delete that worked says nothing";
     EXPECT_EQ(ListeFichier.NbLignes, 2);
-    EXPECT_EQ(ChaineTitre, Last()) << "the name field shows the last listed name";
+    EXPECT_STREQ(ChaineTitre, "") << "the name field is empty";
     EXPECT_EQ(IndChar, 0);
+    DeleteIcon();
+    EXPECT_FALSE(Message.GetActive()) << "a second delete asks nothing";
     Type("k");
     EXPECT_STREQ(ChaineTitre, "k") << "the next key starts a new name";
+}
+
+// Four notes, row 1 deleted: the name field does not silently take another name, so a
+// second delete cannot remove a note that nobody picked.
+TEST_F(FileListTest, ASecondDeleteNeverRemovesANoteNobodyPicked)
+{
+    Names({"a", "b", "c", "d"});
+    std::string picked = ListeFichier.Lignes[1].Caracteres;
+    ClickAt(40, RowY(1));
+    DeleteIcon();
+    EXPECT_STREQ(Message.GetLine2(), picked.c_str());
+    Confirm();
+    EXPECT_FALSE(test::Exists("dossier/" + picked));
+    EXPECT_EQ(ListeFichier.LigneActive, 1);
+    EXPECT_STREQ(ChaineTitre, "");
+    DeleteIcon();
+    EXPECT_FALSE(Message.GetActive());
+    Confirm();
+    EXPECT_EQ(ListeFichier.NbLignes, 3);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator("dossier"), {}), 3);
+
+    // Scrolling still moves names under the bar without changing the name field.
+    Names({"e", "f", "g", "h"});
+    ClickAt(40, RowY(2));
+    std::string name = ChaineTitre;
+    test::Press(&TDOWN);
+    EXPECT_EQ(ChaineTitre, name);
+    DeleteIcon();
+    EXPECT_EQ(Message.GetLine2(), name) << "the delete is of the picked name";
+}
+
+// The question's second line holds the name, cut with "..." to fit inside the panel.
+TEST_F(FileListTest, DeleteQuestionNameIsCutToFitTheBox)
+{
+    const std::string longest(247, 'W');
+    const std::string wide = "WWWWWWWWWWWWWWWWWWWWWWWWW";
+    Names({longest.c_str(), wide.c_str(), "caf\xe9"});
+    for (const std::string& name : {longest, wide, std::string("caf\xe9")}) {
+        std::snprintf(ChaineTitre, sizeof ChaineTitre, "%s", name.c_str());
+        DeleteIcon();
+        ASSERT_TRUE(Message.GetActive()) << name;
+        std::string line2 = Message.GetLine2();
+        int w = 0, h = 0;
+        TTF_SizeText(font8, line2.c_str(), &w, &h);
+        EXPECT_LE(w, 185) << line2;
+        EXPECT_GT(w, 150 * (name.size() > 10)) << "cut no shorter than needed: " << line2;
+        if (name.size() > 10) {
+            ASSERT_GT(line2.size(), 3u);
+            EXPECT_EQ(line2.substr(line2.size() - 3), "...");
+            EXPECT_EQ(name.compare(0, line2.size() - 3, line2, 0, line2.size() - 3), 0) << line2;
+        } else {
+            EXPECT_EQ(line2, name) << "a name that fits is shown whole";
+        }
+        Decline();
+    }
+    Frame();
+    EXPECT_EQ(ListeFichier.NbLignes, 3);
+}
+
+// Every name leaving the list keeps the window on names: 20 names scrolled to the end and
+// 15 deletes leave five names, all shown from the first row.
+TEST_F(FileListTest, DeletesNeverLeaveAnEmptyScreen)
+{
+    for (int i = 0; i < 20; i++) Note("n" + std::to_string(i), "");
+    Restart();
+    for (int i = 0; i < 20; i++) test::Press(&TDOWN);
+    ASSERT_EQ(ListeFichier.LigneDebut, 14);
+    for (int k = 0; k < 15; k++) {
+        int row = (k * 5) % RANGEES_TEST;
+        if (ListeFichier.NbLignes <= RANGEES_TEST) row = row % ListeFichier.NbLignes;
+        ClickAt(40, RowY(row));
+        ASSERT_NE(ChaineTitre[0], 0) << "delete " << k;
+        DeleteIcon();
+        Confirm();
+        int n = ListeFichier.NbLignes;
+        EXPECT_EQ(n, 19 - k);
+        EXPECT_LE(ListeFichier.LigneDebut, std::max(0, n - RANGEES_TEST)) << "delete " << k;
+        EXPECT_EQ(ListeFichier.LigneActive, row) << "the bar keeps its row";
+        Frame();  // the frame of the confirm drew the list before the delete
+        for (int r = 0; r < std::min(n, RANGEES_TEST); r++)
+            EXPECT_TRUE(RowHasInk(r)) << "delete " << k << ", row " << r;
+    }
+    EXPECT_EQ(ListeFichier.NbLignes, 5);
+    EXPECT_EQ(ListeFichier.LigneDebut, 0);
+}
+
+// Failures say so in an information box, with the reason on its second line; a name
+// that stays on the card stays listed and in the name field. Success stays silent.
+TEST_F(FileListTest, FailedCreateAndDeleteSaySo)
+{
+    Type("fine");
+    Create();
+    EXPECT_FALSE(Message.GetActive()) << "a create that worked says nothing";
+    EXPECT_TRUE(test::Exists("dossier/fine"));
+
+    Note("ro", "kept");
+    chmod("dossier/ro", 0444);
+    mkdir("dossier/folder", 0777);
+    Note("folder/inside", "x");
+    Restart();
+    for (const char* name : {"ro", "folder"}) {
+        ClickAt(40, RowY(RowOf(name)));
+        DeleteIcon();
+        Confirm();
+        ASSERT_TRUE(Message.GetActive()) << name;
+        EXPECT_EQ(Message.GetType(), MESSAGE_INFORMATION);
+        EXPECT_STREQ(Message.GetLine1(), "File not deleted");
+        EXPECT_STRNE(Message.GetLine2(), "") << name;
+        EXPECT_TRUE(FindFile(name)) << "the name stays listed";
+        EXPECT_STREQ(ChaineTitre, name);
+        Acknowledge();
+        EXPECT_FALSE(Message.GetActive());
+    }
+    EXPECT_STREQ(Message.GetLine2(), "It is a folder that is not empty");
+    EXPECT_EQ(test::ReadFile("dossier/ro"), "kept");
+
+    for (int i = ListeFichier.NbLignes; i < 50; i++) Note("f" + std::to_string(i), "");
+    Restart();
+    ASSERT_EQ(ListeFichier.NbLignes, 50);
+    Type("more");
+    Create();
+    EXPECT_STREQ(Message.GetLine1(), "File not created");
+    EXPECT_STREQ(Message.GetLine2(), "The list is full (50 notes)");
+    EXPECT_EQ(ListeFichier.LigneActive, 5) << "the bar still goes to the last name";
+    Acknowledge();
+
+    std::filesystem::remove_all("dossier");
+    test::WriteFile("dossier", "a file, not a folder");
+    Restart();
+    Type("note");
+    Create();
+    EXPECT_STREQ(Message.GetLine1(), "File not created");
+    EXPECT_STREQ(Message.GetLine2(), "\"dossier\" is not a folder");
+    EXPECT_EQ(ListeFichier.NbLignes, 0);
 }
 
 TEST_F(FileListTest, AnOpenQuestionSilencesTheScreen)

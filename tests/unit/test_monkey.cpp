@@ -52,6 +52,13 @@ bool CanBeNote(const std::string& n)
     return FsNomValide(n.c_str()) && !FsEstTemporaire(n.c_str());
 }
 
+std::vector<std::string> Lines(const STexte& t)
+{
+    std::vector<std::string> lines;
+    for (int i = 0; i < t.NbLignes; i++) lines.push_back(t.Lignes[i].Caracteres);
+    return lines;
+}
+
 std::vector<std::string> Listed()
 {
     std::vector<std::string> names;
@@ -89,6 +96,7 @@ protected:
             {"binary", test::ReadFile("image/icones.png")}, {"\xe9t\xe9", "caf\xe9\r\n"},
             {std::string(247, 'n'), "longest name"}, {std::string(248, 'x'), "never listed"},
             {".sauve-Ab3xY9", "debris of a cut save"}, {"empty", ""},
+            {"gaps", "top\n\n\n\nmiddle\n\n\n\n\n\nend\n\n\n"},
         };
         mkdir("dossier/folder", 0777);
         test::WriteFile("dossier/folder/inside", "kept");
@@ -137,17 +145,31 @@ protected:
         test::ClickAt(x, y);
     }
 
+    // The backspace key of the active page, or -1 (the letters page alone has one).
+    static int ToucheEfface()
+    {
+        for (int i = ClavierDebut; i <= ClavierFin; i++)
+            if (MonClavier.GetFonction(i) == TOUCHE_EFFACE) return i;
+        return -1;
+    }
+
     // One frame of random input; whether it may save is remembered for the checks.
     void RandomFrame()
     {
         int p = Pick(0, 99);
         saving_ = false;
         if (p < 28) {
-            // Now and then a burst of keys, as when a whole word or a long name is typed.
-            for (int n = Pick(0, 19) ? 1 : Pick(5, 40); n > 0; n--) {
-                int k = Pick(ClavierDebut, ClavierFin);
+            // Now and then a burst of keys, as when a whole word or a long name is typed,
+            // or a run of backspaces on the letters page, as when one is corrected.
+            int n = Pick(0, 19) ? 1 : Pick(5, 40);
+            int efface = Pick(0, 4) == 0 ? ToucheEfface() : -1;
+            if (efface >= 0) n = Pick(1, 8);
+            for (; n > 0; n--) {
+                int k = efface >= 0 ? efface : Pick(ClavierDebut, ClavierFin);
                 int x = test::KeyX(k), y = test::KeyY(k);
+                Etat before = NoteNow();
                 ClickIn(x - 15, x + 15, y - 15, y + 15);
+                CheckKey(before);
             }
         } else if (p < 43) {
             // Quit is rarer than the others: each confirmed quit starts the program again.
@@ -206,6 +228,8 @@ protected:
         const STexte& l = ListeFichier;
         Holds(l.LigneActive >= 0 && l.LigneActive < RANGEES, "the bar left the rows");
         Holds(l.LigneDebut >= 0 && l.LigneDebut <= TEXTE_NB_LIGNES - RANGEES, "the list scrolled too far");
+        // Every row shows a name while there are six names or more.
+        Holds(l.LigneDebut <= std::max(0, l.NbLignes - RANGEES), "the list's window is past its names");
         Holds(IndChar >= 0 && IndChar <= NOM_SAISI_MAX, "IndChar outside 0 to 20");
         Holds(memchr(ChaineTitre, 0, TITRE_TAILLE) != nullptr, "ChaineTitre unterminated");
         // The next typed character either starts a new name or follows the last one shown.
@@ -259,12 +283,83 @@ protected:
             Holds(now == before_, "a refused save changed the file");
     }
 
-    // A note opened whole shows its file exactly.
+    // A note opened whole shows its file exactly and silently; one that did not load whole
+    // says so at once.
     void CheckOpen(int etapeBefore)
     {
-        if (etapeBefore != 0 || Etape == 0 || TexteIncomplet) return;
+        if (etapeBefore != 0 || Etape == 0) return;
+        if (TexteIncomplet) {
+            Holds(Message.GetActive() && std::string(Message.GetLine1()) == "Note not fully loaded",
+                  "an incomplete note opened without saying so");
+            return;
+        }
+        Holds(!Message.GetActive(), "a complete note opened with a box");
         Holds(Joined(Texte) == test::ReadFile("dossier/" + std::string(ChaineTitre)),
               "a note opened as complete differs from its file");
+    }
+
+    // The editor's note and cursor, to compare one frame with the next.
+    struct Etat {
+        int etape, active, debut;
+        std::vector<std::string> lines;
+    };
+    static Etat NoteNow() { return Etat{Etape, Texte.LigneActive, Texte.LigneDebut, Lines(Texte)}; }
+
+    // A save keeps the place.
+    void CheckSaveKeepsThePlace(const Etat& before)
+    {
+        if (!saving_ || before.etape == 0 || Etape == 0) return;
+        Holds(Texte.LigneActive == before.active && Texte.LigneDebut == before.debut,
+              "a save moved the cursor or the window");
+    }
+
+    // What one key press in the editor did to the note: a key that adds a line inserts an
+    // empty one right after the current line and makes it current; one that removes a line
+    // removes the empty current line alone, the line above becoming current, whole.
+    void CheckKey(const Etat& before)
+    {
+        if (before.etape == 0 || Etape == 0) return;
+        std::vector<std::string> now = Lines(Texte), expected = before.lines;
+        int a = before.active;
+        if (now.size() == expected.size() + 1) {
+            expected.insert(expected.begin() + a + 1, "");
+            Holds(now == expected && Texte.LigneActive == a + 1,
+                  "a new line did not insert an empty line after the current one");
+            edits_[a + 1 < (int)before.lines.size() ? "line inserted" : "line added"]++;
+        } else if (now.size() + 1 == expected.size()) {
+            Holds(expected[a].empty(), "a line that was not empty was removed");
+            expected.erase(expected.begin() + a);
+            Holds(now == expected && Texte.LigneActive == a - 1,
+                  "a backspace removed more than the empty line");
+            edits_["line removed"]++;
+        }
+    }
+
+    // The box on the screen, told by its first line ("" when none is shown).
+    static std::string Shown() { return Message.GetActive() ? Message.GetLine1() : ""; }
+
+    // Whether a box opened in the frame: none was shown, or another one (a failed delete
+    // answers the question in the frame of its confirm).
+    static bool Opened(const std::string& before)
+    {
+        return Message.GetActive() && Shown() != before;
+    }
+
+    // A box that opens in the list says what it is about: the delete question names the
+    // note (cut with "..." to fit), a failed create or delete gives a reason.
+    void CheckBoxOpened(const std::string& before)
+    {
+        if (!Opened(before)) return;
+        std::string l1 = Message.GetLine1(), l2 = Message.GetLine2(), name = ChaineTitre;
+        if (Message.GetAction() == ACTION_SUPPRIMER) {
+            bool cut = l2.size() > 3 && l2.compare(l2.size() - 3, 3, "...") == 0
+                && name.compare(0, l2.size() - 3, l2, 0, l2.size() - 3) == 0;
+            Holds(!name.empty() && (l2 == name || cut), "the delete question does not name the note");
+        }
+        if (l1 == "File not deleted" || l1 == "File not created")
+            Holds(!l2.empty(), "a failure gave no reason");
+        if (l1 == "File not deleted")
+            Holds(FindFile(ChaineTitre), "a failed delete dropped the name");
     }
 
     std::mt19937 rng_;
@@ -272,6 +367,7 @@ protected:
     std::set<std::string> unlisted_;  // notes the last scan left out: the list was full
     std::string failure_, before_;
     bool saving_ = false;
+    std::map<std::string, int> edits_;  // lines inserted, added and removed by keys
 };
 
 TEST_F(Monkey, TensOfThousandsOfRandomFramesKeepEveryPromise)
@@ -284,6 +380,8 @@ TEST_F(Monkey, TensOfThousandsOfRandomFramesKeepEveryPromise)
     for (; frame < frames && failure_.empty(); frame++) {
         int etapeBefore = Etape;
         int namesBefore = ListeFichier.NbLignes;
+        Etat noteBefore = NoteNow();
+        std::string boxBefore = Shown();
         RandomFrame();
         CheckBuffer(Texte, "Texte");
         CheckBuffer(ListeFichier, "ListeFichier");
@@ -291,24 +389,32 @@ TEST_F(Monkey, TensOfThousandsOfRandomFramesKeepEveryPromise)
         CheckFolder();
         CheckSave();
         CheckOpen(etapeBefore);
+        CheckSaveKeepsThePlace(noteBefore);
+        CheckBoxOpened(boxBefore);
+        if (ListeFichier.NbLignes < namesBefore && !done)
+            Holds(ChaineTitre[0] == 0 && IndChar == 0, "a delete left a name in the name field");
         if (Etape != etapeBefore) seen[Etape ? "opened" : "went back"]++;
         if (Etape) seen["most lines"] = std::max(seen["most lines"], Texte.NbLignes);
         seen["most names"] = std::max(seen["most names"], ListeFichier.NbLignes);
         if (ListeFichier.NbLignes != namesBefore)
             seen[ListeFichier.NbLignes > namesBefore ? "created" : "deleted"]++;
         if (saving_ && Message.GetActive()) seen[Message.GetLine1()]++;
+        else if (Opened(boxBefore)) seen[Message.GetLine1()]++;
         if (done) {
             seen["quit"]++;
             Restock();
         }
     }
+    seen.insert(edits_.begin(), edits_.end());
     std::ostringstream tally;
     for (const auto& [what, n] : seen) tally << what << " " << n << ", ";
     ASSERT_EQ(failure_, "") << "seed " << seed << ", in frame " << frame << "; " << tally.str();
     RecordProperty("tally", tally.str());
     std::printf("[ monkey   ] seed %u, %d frames: %s\n", seed, frame, tally.str().c_str());
     // A monkey that never reached the editor, saved or deleted would prove little.
-    for (const char* what : {"opened", "created", "deleted", "quit", "File saved", "File not saved"}) {
+    for (const char* what : {"opened", "created", "deleted", "quit", "File saved", "File not saved",
+                             "File not deleted", "Note not fully loaded", "line inserted",
+                             "line removed"}) {
         EXPECT_GT(seen[what], 0) << what << " never happened; " << tally.str();
     }
 }
