@@ -18,17 +18,17 @@ void FnAjouteNom(const char* nom)
 
 // One folder entry of the start-up scan. Names that could not be opened as notes, and
 // the temporary files of a save, are not notes; a temporary file left by a save that was
-// cut short (a power cut) is removed, or they would pile up on the card. Returns false once
-// the list is full.
+// cut short (a power cut) is removed, or they would pile up on the card. The scan reads
+// the whole folder, past a full list too, so that no debris escapes.
 bool FnPrendEntree(const char* nom)
 {
     if (FsEstTemporaire(nom)) {
         char chemin[CHEMIN_TAILLE];
         if (FsChemin(chemin, nom) && FsDossierModifiable(DOSSIER_NOTES)) FsRetireDebris(chemin);
-        return true;
+    } else if (FsNomValide(nom) && ListeFichier.NbLignes < TEXTE_NB_LIGNES) {
+        FnAjouteNom(nom);
     }
-    if (FsNomValide(nom)) FnAjouteNom(nom);
-    return ListeFichier.NbLignes < TEXTE_NB_LIGNES;
+    return true;
 }
 
 // Records why an operation failed; returns false for the caller to pass on.
@@ -42,7 +42,6 @@ bool FnEchec(const char* raison)
 
 void FnLitDossier()
 {
-    if (ListeFichier.NbLignes >= TEXTE_NB_LIGNES) return;
     FsListeDossier(FnPrendEntree);
 }
 

@@ -39,7 +39,8 @@ void FnReadFile(const char* nom);
 bool FnWriteFile(const char* nom);
 
 // Start-up: lists the folder into ListeFichier (at most 50 names, none longer than 247 bytes,
-// no temporary files of the save). A missing folder leaves the catalogue empty.
+// no temporary files of the save) and removes the temporary files that cut saves left,
+// wherever they stand in the folder. A missing folder leaves the catalogue empty.
 void FnLitDossier();
 
 // True when the name is listed; the empty name never is.

@@ -11,10 +11,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
 #include "globals.h"
+#include "notes.h"
 
 namespace atelier {
 
@@ -96,23 +98,37 @@ inline void Prepare()
     atexit(Nettoie);
 }
 
+// What another program does: it writes the file at chemin, making it when missing, and never
+// through a link (a link in dossier/ may lead out of the private folder). A link, a folder or
+// a pipe of that name is left as it is, and false returned.
 inline bool Ecrit(const std::string& chemin, const uint8_t* octets, size_t n)
 {
-    FILE* f = fopen(chemin.c_str(), "wb");
-    if (!f) return false;
-    bool ok = fwrite(octets, 1, n, f) == n;
-    return fclose(f) == 0 && ok;
+    int fd = open(chemin.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_NONBLOCK, 0666);
+    if (fd < 0) return false;
+    struct stat st;
+    bool ok = fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    while (ok && n > 0) {
+        ssize_t k = write(fd, octets, n);
+        ok = k > 0;
+        if (ok) octets += k, n -= (size_t)k;
+    }
+    return close(fd) == 0 && ok;
 }
 
+// The bytes of a regular file; empty for anything else. Never follows a link and never
+// opens a pipe for good (it would wait for a writer).
 inline std::string Lit(const std::string& chemin)
 {
     std::string s;
-    FILE* f = fopen(chemin.c_str(), "rb");
-    if (!f) return s;
-    char bloc[4096];
-    size_t n;
-    while ((n = fread(bloc, 1, sizeof bloc, f)) > 0) s.append(bloc, n);
-    fclose(f);
+    int fd = open(chemin.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK);
+    if (fd < 0) return s;
+    struct stat st;
+    if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
+        char bloc[4096];
+        ssize_t n;
+        while ((n = read(fd, bloc, sizeof bloc)) > 0) s.append(bloc, (size_t)n);
+    }
+    close(fd);
     return s;
 }
 
@@ -147,6 +163,61 @@ inline void VerifieTampon(const STexte& t, const char* quel)
                 i, l.Longueur);
         if (i >= t.NbLignes) VERIFIE(l.Caracteres[0] == 0, "%s: unused slot %d holds text", quel, i);
     }
+}
+
+inline std::vector<std::string> Lignes(const std::string& octets)
+{
+    std::vector<std::string> lignes(1);
+    for (char c : octets) {
+        if (c == '\n') lignes.emplace_back();
+        else lignes.back() += c;
+    }
+    return lignes;
+}
+
+// Whether the editor can hold the note exactly: 50 lines of at most 255 bytes, no zero byte.
+inline bool Tient(const std::string& octets)
+{
+    std::vector<std::string> lignes = Lignes(octets);
+    if (lignes.size() > (size_t)TEXTE_NB_LIGNES) return false;
+    for (const std::string& l : lignes) {
+        if (l.size() > (size_t)LIGNE_LONGUEUR_MAX || l.find('\0') != std::string::npos) return false;
+    }
+    return true;
+}
+
+// Texte after loading a file of these bytes. The longest note that fits is 50 lines of 255
+// bytes and 49 newlines (NOTE_OCTETS_MAX): a load shows the lines of that many bytes at most
+// (reading one more only tells a longer file), each cut at 255 bytes, zero bytes kept and
+// counted, and is incomplete exactly when the file does not fit.
+inline void VerifieCharge(const std::string& octets)
+{
+    std::vector<std::string> lignes = Lignes(octets.substr(0, NOTE_OCTETS_MAX));
+    size_t attendu = std::min(lignes.size(), (size_t)TEXTE_NB_LIGNES);
+    VerifieTampon(Texte, "Texte");
+    VERIFIE((size_t)Texte.NbLignes == attendu, "%d lines loaded, %zu expected", Texte.NbLignes, attendu);
+    for (int i = 0; i < Texte.NbLignes; i++) {
+        const SLigne& l = Texte.Lignes[i];
+        std::string voulu = lignes[i].substr(0, LIGNE_LONGUEUR_MAX);
+        VERIFIE(std::string(l.Caracteres, l.Longueur) == voulu, "line %d differs", i);
+        VERIFIE(l.Caracteres[l.Longueur] == 0, "line %d not terminated at its length", i);
+        VERIFIE(l.LongueurInitiale == l.Longueur, "line %d LongueurInitiale", i);
+    }
+    VERIFIE(Texte.LigneActive == 0 && Texte.LigneDebut == 0, "cursor not at the top after a load");
+    bool tient = Tient(octets);
+    VERIFIE(TexteIncomplet == !tient, "TexteIncomplet %d for a note that %s", (int)TexteIncomplet,
+            tient ? "fits" : "does not fit");
+}
+
+// What a save of Texte must write: each line up to its zero byte, one newline between lines.
+inline std::string TexteSauve()
+{
+    std::string s;
+    for (int i = 0; i < Texte.NbLignes; i++) {
+        if (i > 0) s += '\n';
+        s += Texte.Lignes[i].Caracteres;
+    }
+    return s;
 }
 
 }  // namespace atelier

@@ -1,29 +1,35 @@
 // Any folder contents and any sequence of catalogue operations: the scan, create, remove,
-// find, a name dropped from the list, a note opened and saved, and entries that another
-// program adds or deletes meanwhile. Checked after every step: the list's buffer, the names
-// it holds (valid, unique, never a save's temporary file, present on the card unless
-// something else deleted them), what each operation did to the folder, and that nothing
-// outside "dossier/" ever changes.
+// find, a name dropped from the list, a note opened (and edited) and saved, and what another
+// program does meanwhile (adds files, folders, pipes and links, changes permissions, deletes).
+// Checked after every step: the list's buffer and the names it holds (valid, unique, never a
+// save's temporary file, present on the card unless something else deleted them). Around
+// every operation the whole private folder is compared before and after: an operation may
+// change only what it is for, and nothing outside "dossier/" changes but the file that a
+// linked note leads to, when that note is saved.
 //
-// The input is a list of steps: one byte chooses the step (the letters below, or any byte
-// modulo their count), the bytes after it are its arguments. A name is a length byte, then
-// that many bytes; the length 255 takes one more length byte, so names reach 510 bytes.
+// The input is a list of steps: one byte chooses the step, the bytes after it are its
+// arguments. A name is a length byte, then that many bytes; the length 255 takes one more
+// length byte, so names reach 510 bytes. SCRIVELLE_FUZZ_TRACE=1 prints the steps.
+#include <limits.h>
+#include <stdarg.h>
 #include <stddef.h>
 #include <stdint.h>
 
-#include <algorithm>
+#include <map>
 #include <set>
 
 #include "atelier.h"
 #include "fs.h"
 #include "notes.h"
 
-using atelier::Existe;
 using atelier::Lit;
 
 namespace {
 
+// Any byte that is none of the letters stands for one of these (byte modulo their count).
+// Later steps are reached by their letter alone, so that older inputs keep their meaning.
 const char Pas[] = "FDLNSCRrfXOTd";
+const char PasNommes[] = "PKME";
 const std::string Garde = "garde";
 const std::string GardeOctets = "outside the notes folder";
 
@@ -46,6 +52,28 @@ private:
     size_t n_;
     size_t i_ = 0;
 };
+
+// A name for a message: bytes outside printable ASCII escaped, long names cut.
+std::string Montre(const std::string& nom)
+{
+    std::string s;
+    for (unsigned char c : nom.substr(0, 48)) {
+        char b[8];
+        snprintf(b, sizeof b, c >= 32 && c < 127 && c != '\\' ? "%c" : "\\x%02x", c);
+        s += b;
+    }
+    return nom.size() > 48 ? s + "...(" + std::to_string(nom.size()) + " bytes)" : s;
+}
+
+void Trace(const char* format, ...)
+{
+    static const bool oui = getenv("SCRIVELLE_FUZZ_TRACE") != nullptr;
+    if (!oui) return;
+    va_list args;
+    va_start(args, format);
+    vfprintf(stderr, format, args);
+    va_end(args);
+}
 
 // A name as it can exist on the card: no "/" and no zero byte, at most 255 bytes.
 std::string SurLaCarte(std::string nom)
@@ -82,6 +110,139 @@ bool PeutEtreNote(const std::string& nom)
     return FsNomValide(nom.c_str()) && !FsEstTemporaire(nom.c_str());
 }
 
+std::string Reel(const std::string& chemin)
+{
+    char r[PATH_MAX];
+    return realpath(chemin.c_str(), r) ? r : "";
+}
+
+// ---- What the private folder holds ----
+
+// An entry as far as it can change. A file of dossier/ is told by its inode, size and
+// modification time (a replacement or a write changes them), which is cheap for a thousand
+// files; the files beside dossier/ (the guard) by their bytes as well.
+struct Entree {
+    std::string chemin;
+    char genre = 0;  // 0 absent, 'f' file, 'd' folder, 'l' link, 'p' pipe, '?' anything else
+    mode_t mode = 0;
+    std::string contenu;  // a link's target, the names in a folder, the guard's bytes
+    ino_t inode = 0;
+    off_t taille = 0;
+    long long temps = 0;
+    bool operator==(const Entree& a) const
+    {
+        return chemin == a.chemin && genre == a.genre && mode == a.mode && contenu == a.contenu &&
+               inode == a.inode && taille == a.taille && temps == a.temps;
+    }
+};
+
+Entree Decrit(const std::string& chemin)
+{
+    Entree e;
+    e.chemin = chemin;
+    struct stat st;
+    if (lstat(chemin.c_str(), &st) != 0) return e;
+    e.mode = st.st_mode & 07777;
+    if (S_ISREG(st.st_mode)) {
+        e.genre = 'f';
+        e.inode = st.st_ino;
+        e.taille = st.st_size;
+        e.temps = st.st_mtim.tv_sec * 1000000000LL + st.st_mtim.tv_nsec;
+    } else if (S_ISDIR(st.st_mode)) {
+        e.genre = 'd';
+        std::vector<std::string> noms = atelier::Entrees(chemin.c_str());
+        std::sort(noms.begin(), noms.end());
+        for (const std::string& n : noms) e.contenu += n + '/';
+    } else if (S_ISLNK(st.st_mode)) {
+        e.genre = 'l';
+        e.mode = 0;
+        char cible[PATH_MAX];
+        ssize_t n = readlink(chemin.c_str(), cible, sizeof cible);
+        if (n > 0) e.contenu.assign(cible, (size_t)n);
+    } else {
+        e.genre = S_ISFIFO(st.st_mode) ? 'p' : '?';
+    }
+    return e;
+}
+
+// The working folder (dossier/ itself by its permissions alone) and each entry of dossier/,
+// by a hash of their paths.
+class Photo {
+public:
+    static Photo Prend()
+    {
+        Photo p;
+        for (const std::string& n : atelier::Entrees(".")) {
+            if (n == "dossier") continue;
+            Entree e = Decrit(n);
+            if (e.genre == 'f') e.contenu = Lit(n);
+            p.Met(e);
+        }
+        Entree d;
+        struct stat st;
+        d.chemin = "dossier";
+        if (lstat("dossier", &st) == 0) {
+            d.genre = S_ISDIR(st.st_mode) ? 'd' : '?';
+            d.mode = st.st_mode & 07777;
+        }
+        p.Met(d);
+        for (const std::string& n : atelier::Entrees("dossier")) p.Met(Decrit(Dans(n)));
+        return p;
+    }
+    Entree operator[](const std::string& chemin) const
+    {
+        auto i = entrees_.find(Hache(chemin));
+        if (i != entrees_.end()) return i->second;
+        Entree e;
+        e.chemin = chemin;
+        return e;
+    }
+    void Met(const Entree& e)
+    {
+        if (e.genre) entrees_[Hache(e.chemin)] = e;
+        else entrees_.erase(Hache(e.chemin));
+    }
+    void Retire(const std::string& chemin) { entrees_.erase(Hache(chemin)); }
+    std::vector<Entree> Toutes() const
+    {
+        std::vector<Entree> v;
+        for (const auto& c : entrees_) v.push_back(c.second);
+        return v;
+    }
+    // Stops at the first entry that differs.
+    friend void Compare(const Photo& attendu, const Photo& vu, const char* quoi)
+    {
+        auto a = attendu.entrees_.begin(), v = vu.entrees_.begin();
+        while (a != attendu.entrees_.end() || v != vu.entrees_.end()) {
+            Entree ea, ev;
+            if (v == vu.entrees_.end() || (a != attendu.entrees_.end() && a->first < v->first)) {
+                ea = a++->second;
+                ev.chemin = ea.chemin;
+            } else if (a == attendu.entrees_.end() || v->first < a->first) {
+                ev = v++->second;
+                ea.chemin = ev.chemin;
+            } else {
+                ea = a++->second;
+                ev = v++->second;
+            }
+            VERIFIE(ea == ev, "%s: %s was %c %o (%lld bytes), is %c %o (%lld bytes)", quoi,
+                    Montre(ea.chemin).c_str(), ea.genre ? ea.genre : '-', (unsigned)ea.mode,
+                    (long long)ea.taille, ev.genre ? ev.genre : '-', (unsigned)ev.mode,
+                    (long long)ev.taille);
+        }
+    }
+private:
+    static uint64_t Hache(const std::string& chemin)
+    {
+        uint64_t h = 14695981039346656037ull;  // FNV-1a
+        for (unsigned char c : chemin) h = (h ^ c) * 1099511628211ull;
+        return h;
+    }
+    std::map<uint64_t, Entree> entrees_;
+};
+
+bool DossierFerme(const Photo& p) { return (p["dossier"].mode & 0222) == 0; }
+
 struct Etat {
     std::set<std::string> effaces;  // names another program deleted since they were listed
     std::set<std::string> debris;   // save-shaped names this input put in the folder itself
@@ -93,7 +254,9 @@ struct Etat {
     }
 };
 
-// The promises that hold after every step.
+// ---- The promises ----
+
+// Those that hold after every step.
 void VerifieListe(const Etat& e)
 {
     atelier::VerifieTampon(ListeFichier, "ListeFichier");
@@ -104,7 +267,7 @@ void VerifieListe(const Etat& e)
         VERIFIE(l.Longueur == 0 && l.LongueurInitiale == 0, "name %d has a length", i);
         VERIFIE(PeutEtreNote(nom), "listed name %d cannot be a note (%zu bytes)", i, nom.size());
         VERIFIE(vus.insert(nom).second, "name %d listed twice", i);
-        VERIFIE(Existe(Dans(nom)) || e.effaces.count(nom), "listed name %d is not on the card", i);
+        VERIFIE(atelier::Existe(Dans(nom)) || e.effaces.count(nom), "listed name %d is not on the card", i);
     }
     VERIFIE(memchr(ChaineTitre, 0, TITRE_TAILLE) != nullptr, "ChaineTitre unterminated");
     VERIFIE(fichier == nullptr, "a stream was left open");
@@ -118,11 +281,27 @@ void VerifieSansDebris(const Etat& e)
     }
 }
 
-// The scan lists the first 50 entries that can be notes, in the folder's order.
+// The scan removes the regular files that have a save's temporary name, nothing else, then
+// lists the first 50 entries that can be notes, in the folder's order. A folder closed to
+// writing may keep them.
 void Scanne(Etat& e)
 {
+    Photo avant = Photo::Prend();
     FnClearText(&ListeFichier);
     FnLitDossier();
+    Photo apres = Photo::Prend();
+    for (const Entree& d : avant.Toutes()) {
+        if (d.chemin.compare(0, strlen(DOSSIER_NOTES), DOSSIER_NOTES) != 0) continue;
+        std::string nom = d.chemin.substr(strlen(DOSSIER_NOTES));
+        if (!FsEstTemporaire(nom.c_str()) || d.genre != 'f') continue;
+        bool reste = apres[d.chemin].genre;
+        VERIFIE(DossierFerme(avant) || !reste, "the scan kept the debris of a save");
+        if (!reste) {
+            avant.Retire(d.chemin);
+            e.debris.erase(nom);
+        }
+    }
+    Compare(avant, apres, "the scan changed the card");
     e.effaces.clear();
     std::vector<std::string> attendu;
     for (const std::string& n : atelier::Entrees("dossier")) {
@@ -134,67 +313,154 @@ void Scanne(Etat& e)
 
 void Cree(const std::string& brut)
 {
-    std::string nom = CommeChaine(brut);
-    std::vector<std::string> avant = Liste();
-    bool existait = Existe(Dans(nom));
-    std::string octets = existait ? Lit(Dans(nom)) : "";
-    bool permis = PeutEtreNote(nom) && !Listee(nom) && avant.size() < (size_t)TEXTE_NB_LIGNES;
-    FnCreateFile(brut.c_str());
-    std::vector<std::string> apres = Liste();
-    if (!permis) {
-        VERIFIE(apres == avant, "create changed the list for a name it must refuse");
-        VERIFIE(!FsNomValide(nom.c_str()) || Existe(Dans(nom)) == existait,
-                "refused create touched the card");
-        return;
+    std::string nom = CommeChaine(brut), cle = Dans(nom), titre = ChaineTitre;
+    std::vector<std::string> liste = Liste();
+    Photo avant = Photo::Prend();
+    bool rien = nom.empty() || Listee(nom);
+    bool existait = avant[cle].genre;
+    bool refus = !rien && (!PeutEtreNote(nom) || liste.size() >= (size_t)TEXTE_NB_LIGNES ||
+                           (DossierFerme(avant) && !existait));
+    RaisonEchec = nullptr;
+    bool fait = FnCreateFile(brut.c_str());
+    Photo apres = Photo::Prend();
+    VERIFIE(ChaineTitre == titre, "create changed ChaineTitre");
+    if (rien) VERIFIE(fait, "create of an empty or listed name failed");
+    if (refus) VERIFIE(!fait, "create of %s made it", Montre(nom).c_str());
+    if (!rien && !refus && !DossierFerme(avant)) VERIFIE(fait, "create failed: %s", RaisonEchec);
+    VERIFIE(fait || RaisonEchec != nullptr, "a failed create gave no reason");
+    if (fait && !rien) {
+        liste.push_back(nom);
+        if (!existait) {
+            VERIFIE(apres[cle].genre == 'f' && apres[cle].taille == 0, "create did not make an empty file");
+            avant.Met(apres[cle]);
+        }
     }
-    avant.push_back(nom);
-    VERIFIE(apres == avant, "create did not append its name");
-    VERIFIE(Existe(Dans(nom)), "created name is not on the card");
-    if (existait) VERIFIE(Lit(Dans(nom)) == octets, "create changed an existing file");
+    VERIFIE(Liste() == liste, "create did not append exactly its name");
+    Compare(avant, apres, "create");
 }
 
 void Retire(const std::string& brut, bool parTitre)
 {
-    std::string nom = CommeChaine(brut);
-    std::vector<std::string> avant = Liste();
+    std::string nom = CommeChaine(brut), cle = Dans(nom);
+    if (parTitre) snprintf(ChaineTitre, TITRE_TAILLE, "%s", nom.c_str());
+    std::string titre = ChaineTitre;
+    std::vector<std::string> liste = Liste();
+    Photo avant = Photo::Prend();
     bool listee = !nom.empty() && Listee(nom);
-    bool existait = Existe(Dans(nom));
-    if (parTitre) {
-        snprintf(ChaineTitre, TITRE_TAILLE, "%s", nom.c_str());
-        FnRemoveFile(ChaineTitre);
+    Entree entree = avant[cle];
+    bool ferme = DossierFerme(avant);
+    bool doitRefuser = listee && entree.genre &&
+                       (ferme || (entree.genre == 'f' && (entree.mode & 0222) == 0) ||
+                        (entree.genre == 'd' && !entree.contenu.empty()));
+    bool doitFaire = listee && !ferme &&
+                     (!entree.genre || entree.genre == 'l' ||
+                      ((entree.genre == 'f' || entree.genre == 'p') && (entree.mode & 0222)));
+    RaisonEchec = nullptr;
+    bool fait = parTitre ? FnRemoveFile(ChaineTitre) : FnRemoveFile(brut.c_str());
+    Photo apres = Photo::Prend();
+    if (!listee) VERIFIE(fait, "remove of an unlisted name failed");
+    if (doitRefuser) VERIFIE(!fait, "remove of %s was not refused", Montre(nom).c_str());
+    if (doitFaire) VERIFIE(fait, "remove failed: %s", RaisonEchec);
+    if (fait && listee) {
+        VERIFIE(!apres[cle].genre, "remove said done and the entry stays");
+        VERIFIE(ChaineTitre[0] == 0, "ChaineTitre not empty after a removal");
+        liste.erase(std::find(liste.begin(), liste.end(), nom));
+        avant.Retire(cle);
     } else {
-        FnRemoveFile(brut.c_str());
+        VERIFIE(fait || RaisonEchec != nullptr, "a failed remove gave no reason");
+        VERIFIE(ChaineTitre == titre, "a remove that removed nothing changed ChaineTitre");
     }
-    std::vector<std::string> apres = Liste();
-    if (!listee) {
-        VERIFIE(apres == avant, "remove of an unlisted name changed the list");
-        VERIFIE(!FsNomValide(nom.c_str()) || Existe(Dans(nom)) == existait,
-                "remove of an unlisted name touched the card");
-        return;
-    }
-    if (Existe(Dans(nom))) {
-        VERIFIE(apres == avant, "remove dropped a name whose file stays");
-        return;
-    }
-    avant.erase(std::find(avant.begin(), avant.end(), nom));
-    VERIFIE(apres == avant, "remove did not drop exactly its name");
-    std::string dernier = avant.empty() ? "" : avant.back();
-    VERIFIE(ChaineTitre == dernier, "ChaineTitre is not the last listed name");
+    VERIFIE(Liste() == liste, "remove did not drop exactly its name");
+    Compare(avant, apres, "remove");
 }
 
-// A listed note opened and saved at once: a note that loaded whole is written back unchanged.
-void OuvreEtSauve(const std::string& nom)
+// A listed note opened, maybe given one more line, and saved at once. It opens only when it
+// is (or leads to) a regular file that may be read; a save writes it only when it may be
+// written, and through a link only into the regular file at the link's end, in place.
+void OuvreEtSauve(const std::string& nom, const std::string* ajout)
 {
-    bool fichierAvant = Existe(Dans(nom));
-    std::string octets = Lit(Dans(nom));
+    std::string cle = Dans(nom), racine = Reel(".");
+    Photo avant = Photo::Prend();
+    Entree entree = avant[cle];
+    bool lien = entree.genre == 'l';
+    struct stat cs;
+    bool existe = stat(cle.c_str(), &cs) == 0;
+    bool reguliere = existe && S_ISREG(cs.st_mode);
+    std::string vrai = lien && existe ? Reel(cle) : "";
+    bool dedans =
+        !lien || !existe || vrai == racine || vrai.compare(0, racine.size() + 1, racine + "/") == 0;
+    std::string ou = lien ? vrai : cle;  // the file that holds the note, if any
+    std::string octets = reguliere ? Lit(ou) : "";
+    // The file a save may write, as the photo names it: the note's own entry, or the file a
+    // link leads to when that is in the working folder or in dossier/ (else "").
+    std::string cible = cle;
+    if (lien) {
+        cible = existe && dedans && vrai != racine ? vrai.substr(racine.size() + 1) : "";
+        size_t barre = cible.find('/');
+        if (barre != std::string::npos && (cible.compare(0, barre + 1, DOSSIER_NOTES) != 0 ||
+                                           cible.find('/', barre + 1) != std::string::npos))
+            cible = "";
+    }
+    Trace("  %s: %c%s\n", Montre(nom).c_str(), entree.genre ? entree.genre : '-',
+          lien ? (" -> " + Montre(vrai)).c_str() : "");
+
     FnReadFile(nom.c_str());
     atelier::VerifieTampon(Texte, "Texte");
-    bool incomplet = TexteIncomplet;
+    VERIFIE(Texte.NbLignes >= 1, "a note opened without a line");
+    VERIFIE(fichier == nullptr, "stream left open by the load");
+    bool vide = Texte.NbLignes == 1 && Texte.Lignes[0].Caracteres[0] == 0;
+    if (!entree.genre) {
+        VERIFIE(vide && !TexteIncomplet, "a missing note did not open as one empty line");
+    } else if (existe && !reguliere) {
+        VERIFIE(vide && TexteIncomplet, "a folder, a pipe or a device opened as a note");
+    } else if (reguliere && (cs.st_mode & 0444) == 0) {
+        VERIFIE(TexteIncomplet, "a note without read permission opened complete");
+    } else if (reguliere) {
+        atelier::VerifieCharge(octets);
+    }
+    VERIFIE(Decrit(cle) == entree, "opening the note changed it");  // the rest: after the save
+
+    // A link that leads out of the private folder (a device, the root) is only read: a wrong
+    // save through it would write the machine's own files.
+    if (!dedans) return;
+
+    if (ajout && Texte.NbLignes < TEXTE_NB_LIGNES) {
+        SLigne& l = Texte.Lignes[Texte.NbLignes++];
+        std::string t = ajout->substr(0, LIGNE_LONGUEUR_MAX);
+        for (char& c : t) {
+            if (c == 0 || c == '\n') c = '_';
+        }
+        memcpy(l.Caracteres, t.data(), t.size());
+        l.Caracteres[t.size()] = 0;
+        l.Longueur = l.LongueurInitiale = (int)t.size();
+    }
+    bool incomplet = TexteIncomplet, ferme = DossierFerme(avant);
+    bool doitRefuser = incomplet || (lien && !reguliere) || (reguliere && (cs.st_mode & 0222) == 0) ||
+                       (entree.genre && !lien && entree.genre != 'f') || (ferme && !lien);
+    // A link straight to a regular file of the working folder or of dossier/ (no chain).
+    struct stat ls;
+    std::string direct = entree.contenu[0] == '/' ? entree.contenu : Dans(entree.contenu);
+    bool unSeulLien = lien && !cible.empty() && lstat(direct.c_str(), &ls) == 0 && S_ISREG(ls.st_mode);
+    bool doitFaire = !doitRefuser && !ferme && (!entree.genre || entree.genre == 'f' || unSeulLien);
+    RaisonEchec = nullptr;
     bool ecrit = FnWriteFile(nom.c_str());
-    VERIFIE(!(ecrit && incomplet), "an incomplete note was saved");
-    if (ecrit && fichierAvant) VERIFIE(Lit(Dans(nom)) == octets, "open and save changed the note");
-    if (!ecrit && fichierAvant && incomplet)
-        VERIFIE(Lit(Dans(nom)) == octets, "a refused save changed the note");
+    Trace("  saved %d\n", (int)ecrit);
+    Photo apres = Photo::Prend();
+    VERIFIE(TexteIncomplet == incomplet, "the save changed TexteIncomplet");
+    if (doitRefuser) VERIFIE(!ecrit, "a note that must not be written was saved");
+    if (doitFaire) VERIFIE(ecrit, "the save failed: %s", RaisonEchec);
+    if (!ecrit) {
+        VERIFIE(RaisonEchec != nullptr, "a refused save gave no reason");
+        VERIFIE(!reguliere || Lit(ou) == octets, "a refused save changed the note");
+        Compare(avant, apres, "a refused save changed the card");
+        return;
+    }
+    struct stat ss;
+    VERIFIE(lstat(ou.c_str(), &ss) == 0 && S_ISREG(ss.st_mode), "the save did not leave a regular file");
+    VERIFIE(Lit(ou) == atelier::TexteSauve(), "the saved file does not hold the note");
+    VERIFIE(!reguliere || (ss.st_mode & 07777) == (cs.st_mode & 07777), "the save changed the permissions");
+    if (!cible.empty()) avant.Met(apres[cible]);
+    Compare(avant, apres, "the save changed more than its note");
 }
 
 const std::string& Nieme(const std::vector<std::string>& v, uint8_t k) { return v[k % v.size()]; }
@@ -204,12 +470,14 @@ void Pas1(char pas, Lecteur& in, Etat& e)
     switch (pas) {
     case 'F': {
         std::string nom = SurLaCarte(in.Nom()), octets = in.Nom();
+        Trace("F %s, %zu bytes\n", Montre(nom).c_str(), octets.size());
         atelier::Ecrit(e.Pose(nom), reinterpret_cast<const uint8_t*>(octets.data()), octets.size());
         break;
     }
     case 'D': {
         std::string nom = SurLaCarte(in.Nom());
         bool plein = in.Octet() % 2;
+        Trace("D %s%s\n", Montre(nom).c_str(), plein ? " holding x" : "");
         if (mkdir(e.Pose(nom).c_str(), 0777) == 0 && plein)
             atelier::Ecrit(Dans(nom) + "/x", nullptr, 0);
         break;
@@ -217,62 +485,115 @@ void Pas1(char pas, Lecteur& in, Etat& e)
     case 'L': {
         static const char* const cibles[] = {"../garde", "nowhere", ".", "..", "/"};
         std::string nom = SurLaCarte(in.Nom());
-        if (symlink(cibles[in.Octet() % 5], e.Pose(nom).c_str()) != 0) break;
+        const char* cible = cibles[in.Octet() % 5];
+        Trace("L %s -> %s\n", Montre(nom).c_str(), cible);
+        symlink(cible, e.Pose(nom).c_str());
+        break;
+    }
+    case 'K': {  // a link to a device, to an entry of the folder or to a file in a sub-folder
+        std::string nom = SurLaCarte(in.Nom());
+        uint8_t k = in.Octet();
+        std::string cible = k % 4 == 0 ? "/dev/zero" : k % 4 == 1 ? "/dev/null" : SurLaCarte(in.Nom());
+        if (k % 4 == 3) cible += "/x";
+        Trace("K %s -> %s\n", Montre(nom).c_str(), Montre(cible).c_str());
+        if (!cible.empty()) symlink(cible.c_str(), e.Pose(nom).c_str());
+        break;
+    }
+    case 'P': {
+        std::string nom = SurLaCarte(in.Nom());
+        Trace("P %s\n", Montre(nom).c_str());
+        mkfifo(e.Pose(nom).c_str(), 0666);
+        break;
+    }
+    case 'M': {  // another program changes the permissions of an entry, or of dossier/ itself
+        static const mode_t modes[] = {0, 0444, 0222, 0666, 0555, 0777, 0111};
+        std::vector<std::string> noms = atelier::Entrees("dossier");
+        size_t k = in.Octet() % (noms.size() + 1);
+        uint8_t m = in.Octet();
+        std::string chemin = k == noms.size() ? "dossier" : Dans(noms[k]);
+        mode_t mode = k == noms.size() ? (m % 2 ? 0555 : 0777) : modes[m % 7];
+        Trace("M %s %o\n", Montre(chemin).c_str(), (unsigned)mode);
+        struct stat st;
+        if (lstat(chemin.c_str(), &st) == 0 && !S_ISLNK(st.st_mode)) chmod(chemin.c_str(), mode);
         break;
     }
     case 'N':  // many entries at once: up to 1,020
-        for (int i = 0, n = in.Octet() * 4; i < n; i++) {
-            int fd = open(Dans("m" + std::to_string(i)).c_str(), O_WRONLY | O_CREAT, 0666);
+    {
+        int n = in.Octet() * 4;
+        Trace("N %d\n", n);
+        for (int i = 0; i < n; i++) {
+            int fd = open(Dans("m" + std::to_string(i)).c_str(),
+                          O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_NONBLOCK, 0666);
             if (fd >= 0) close(fd);
         }
         break;
-    case 'S': Scanne(e); break;
-    case 'C': Cree(in.Nom()); break;
-    case 'R': Retire(in.Nom(), false); break;
-    case 'r':
-        if (ListeFichier.NbLignes > 0) Retire(Nieme(Liste(), in.Octet()), true);
+    }
+    case 'S': Trace("S\n"); Scanne(e); break;
+    case 'C': {
+        std::string nom = in.Nom();
+        Trace("C %s\n", Montre(nom).c_str());
+        Cree(nom);
         break;
+    }
+    case 'R': {
+        std::string nom = in.Nom();
+        Trace("R %s\n", Montre(nom).c_str());
+        Retire(nom, false);
+        break;
+    }
+    case 'r': {
+        uint8_t k = in.Octet();
+        if (ListeFichier.NbLignes == 0) break;
+        Trace("r %s\n", Montre(Nieme(Liste(), k)).c_str());
+        Retire(Nieme(Liste(), k), true);
+        break;
+    }
     case 'f': {
         std::string brut = in.Nom(), nom = CommeChaine(brut);
+        Trace("f %s\n", Montre(nom).c_str());
         VERIFIE(FindFile(brut.c_str()) == (!nom.empty() && Listee(nom)), "FindFile is wrong");
         break;
     }
     case 'X': {  // another program deletes an entry
         std::vector<std::string> noms = atelier::Entrees("dossier");
+        uint8_t k = in.Octet();
         if (noms.empty()) break;
-        std::string nom = Nieme(noms, in.Octet());
+        std::string nom = Nieme(noms, k);
+        Trace("X %s\n", Montre(nom).c_str());
         atelier::RetireArbre(Dans(nom));
         e.effaces.insert(nom);
         break;
     }
     case 'O':
-        if (ListeFichier.NbLignes > 0) OuvreEtSauve(Nieme(Liste(), in.Octet()));
+    case 'E': {
+        uint8_t k = in.Octet();
+        std::string ajout = pas == 'E' ? in.Nom() : "";
+        if (ListeFichier.NbLignes > 0) {
+            Trace("%c %s\n", pas, Montre(Nieme(Liste(), k)).c_str());
+            OuvreEtSauve(Nieme(Liste(), k), pas == 'E' ? &ajout : nullptr);
+        }
         VerifieSansDebris(e);
         break;
+    }
     case 'T': {  // the debris of an interrupted save, or a name that only looks like one
         std::string nom = SurLaCarte(FS_TEMP_PREFIXE + in.Nom());
+        Trace("T %s\n", Montre(nom).c_str());
         atelier::Ecrit(e.Pose(nom), nullptr, 0);
         break;
     }
-    case 'd':
-        if (ListeFichier.NbLignes > 0) {
-            std::vector<std::string> avant = Liste();
-            int k = in.Octet() % ListeFichier.NbLignes;
-            FnDelLigneFichier(ListeFichier.Lignes[k].Caracteres);
-            avant.erase(avant.begin() + k);
-            VERIFIE(Liste() == avant, "FnDelLigneFichier did not drop its line");
-        }
+    case 'd': {
+        uint8_t o = in.Octet();
+        if (ListeFichier.NbLignes == 0) break;
+        std::vector<std::string> avant = Liste();
+        int k = o % ListeFichier.NbLignes;
+        Trace("d %s\n", Montre(avant[k]).c_str());
+        FnDelLigneFichier(ListeFichier.Lignes[k].Caracteres);
+        avant.erase(avant.begin() + k);
+        VERIFIE(Liste() == avant, "FnDelLigneFichier did not drop its line");
+        VERIFIE(ChaineTitre[0] == 0, "ChaineTitre not empty after a name was dropped");
         break;
     }
-}
-
-// Nothing outside the notes folder: the working folder holds only dossier/ and the guard.
-void VerifieDehors()
-{
-    std::vector<std::string> e = atelier::Entrees(".");
-    std::sort(e.begin(), e.end());
-    VERIFIE((e == std::vector<std::string>{"dossier", Garde}), "the working folder changed");
-    VERIFIE(Lit(Garde) == GardeOctets, "the file outside the notes folder changed");
+    }
 }
 
 }  // namespace
@@ -280,9 +601,6 @@ void VerifieDehors()
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
     atelier::Prepare();
-    atelier::Entre();
-    atelier::Ecrit(Garde, reinterpret_cast<const uint8_t*>(GardeOctets.data()), GardeOctets.size());
-    atelier::Sort();
     return 0;
 }
 
@@ -290,7 +608,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* octets, size_t n)
 {
     atelier::Entre();
     atelier::RetireArbre("dossier");
+    atelier::RetireArbre(Garde);
     VERIFIE(mkdir("dossier", 0777) == 0, "cannot make dossier/");
+    VERIFIE(atelier::Ecrit(Garde, reinterpret_cast<const uint8_t*>(GardeOctets.data()), GardeOctets.size()),
+            "cannot write the guard");
     FnClearText(&ListeFichier);
     FnClearText(&Texte);
     ChaineTitre[0] = 0;
@@ -302,13 +623,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* octets, size_t n)
     while (!in.Fini()) {
         uint8_t o = in.Octet();
         const char* p = (const char*)memchr(Pas, o, nbPas);
+        if (!p) p = (const char*)memchr(PasNommes, o, sizeof PasNommes - 1);
         Pas1(p ? *p : Pas[o % nbPas], in, e);
         VerifieListe(e);
     }
     Scanne(e);
     VerifieListe(e);
     VerifieSansDebris(e);
-    VerifieDehors();
+    // Nothing was added beside dossier/ and the guard, which only a save through a link to
+    // it may have changed (the photos around each operation checked that).
+    std::vector<std::string> dehors = atelier::Entrees(".");
+    std::sort(dehors.begin(), dehors.end());
+    VERIFIE((dehors == std::vector<std::string>{"dossier", Garde}), "the working folder changed");
     atelier::Sort();
     return 0;
 }

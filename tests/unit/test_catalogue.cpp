@@ -46,7 +46,9 @@ TEST_F(Catalogue, ScanKeepsFolderOrderAndSkipsOnlyWhatCannotBeANote)
 TEST_F(Catalogue, ScanStopsAtFiftyNames)
 {
     for (int i = 0; i < 51; i++) Ecrit("dossier/n" + std::to_string(i), "");
+    Ecrit("dossier/.sauve-Ab3xY9", "debris");  // wherever the folder yields it, it goes
     FnLitDossier();
+    EXPECT_FALSE(Existe("dossier/.sauve-Ab3xY9"));
     Noms tous = Entrees();
     ASSERT_EQ(tous.size(), 51u);
     EXPECT_EQ(Liste(), Noms(tous.begin(), tous.begin() + 50));
