@@ -24,18 +24,11 @@ bool FnPrendEntree(const char* nom)
 {
     if (FsEstTemporaire(nom)) {
         char chemin[CHEMIN_TAILLE];
-        if (FsChemin(chemin, nom) && FsDossierModifiable(DOSSIER_NOTES)) FsRetireDebris(chemin);
+        if (FsChemin(chemin, nom)) FsRetireDebris(chemin);
     } else if (FsNomValide(nom) && ListeFichier.NbLignes < TEXTE_NB_LIGNES) {
         FnAjouteNom(nom);
     }
     return true;
-}
-
-// Records why an operation failed; returns false for the caller to pass on.
-bool FnEchec(const char* raison)
-{
-    RaisonEchec = raison;
-    return false;
 }
 
 }  // namespace
@@ -58,15 +51,14 @@ bool FnCreateFile(const char* nom)
 {
     char chemin[CHEMIN_TAILLE];
     if (nom[0] == 0 || FindFile(nom)) return true;
-    if (ListeFichier.NbLignes >= TEXTE_NB_LIGNES) return FnEchec(RAISON_LISTE_PLEINE);
+    if (ListeFichier.NbLignes >= TEXTE_NB_LIGNES) return FsRefuse(RAISON_LISTE_PLEINE);
     // A name shaped like a save's temporary file would vanish from the list at the next
     // start, taking its note out of the user's sight.
-    if (!FsChemin(chemin, nom) || FsEstTemporaire(nom)) return FnEchec(RAISON_NOM);
+    if (!FsChemin(chemin, nom) || FsEstTemporaire(nom)) return FsRefuse(RAISON_NOM);
     if (!FsFaitDossier()) return FsEchec();
-    if (!FsDossierModifiable(DOSSIER_NOTES)) return FnEchec(RAISON_DOSSIER_LECTURE_SEULE);
-    if (!FsCreeVide(chemin)) return FsEchec();
+    if (!FsCreeVide(chemin)) return false;
     // Listed only when the folder really has it, so the list never promises a missing note.
-    if (!FsExiste(chemin)) return FnEchec(RAISON_ECRITURE);
+    if (!FsExiste(chemin)) return FsRefuse(RAISON_ECRITURE);
     FnAjouteNom(nom);
     return true;
 }
@@ -75,9 +67,8 @@ bool FnRemoveFile(const char* nom)
 {
     char chemin[CHEMIN_TAILLE];
     if (!FindFile(nom)) return true;
-    if (!FsChemin(chemin, nom)) return FnEchec(RAISON_NOM);
+    if (!FsChemin(chemin, nom)) return FsRefuse(RAISON_NOM);
     // A note that stays on the card stays in the list, so the user can see it and retry.
-    if (!FsDossierModifiable(DOSSIER_NOTES)) return FnEchec(RAISON_DOSSIER_LECTURE_SEULE);
     if (!FsSupprime(chemin)) return false;
     FnDelLigneFichier(nom);
     return true;

@@ -89,8 +89,7 @@ void FnCadreListe()
 
 void FnSupprimeNote()
 {
-    if (FnRemoveFile(ChaineTitre)) ChaineTitre[0] = 0;
-    else FnDitEchec("File not deleted");
+    if (!FnRemoveFile(ChaineTitre)) FnDitEchec("File not deleted");
     IndChar = 0;
     FnCadreListe();
 }

@@ -38,9 +38,24 @@ void FsDossierDe(char* dossier, const char* chemin)
 // Refuses a note or a folder that has no write bit: false, RaisonEchec set.
 bool FsModifiable(const struct stat& st, const char* raison)
 {
-    if ((st.st_mode & 0222) != 0) return true;
-    RaisonEchec = raison;
-    return false;
+    return (st.st_mode & 0222) != 0 || FsRefuse(raison);
+}
+
+// Read-only is decided by the mode bits, so that it holds for root too (the handheld runs
+// its programs as root): nothing is made, replaced or removed in a folder without a write
+// bit. False, RaisonEchec set, for the folder that holds chemin.
+bool FsDossierModifiablePour(const char* chemin)
+{
+    char dossier[FS_CHEMIN_MAX];
+    struct stat st;
+    FsDossierDe(dossier, chemin);
+    return stat(dossier, &st) != 0 || FsModifiable(st, RAISON_DOSSIER_LECTURE_SEULE);
+}
+
+// A note that may be read: a regular file with a read bit.
+bool FsLisible(const struct stat& st)
+{
+    return S_ISREG(st.st_mode) && (st.st_mode & 0444) != 0;
 }
 
 // The file a save of chemin replaces, and the permission bits of its new text. A new note
@@ -58,26 +73,17 @@ bool FsCibleSauvegarde(const char* chemin, char* cible, mode_t* mode)
         return true;
     }
     if (S_ISLNK(st.st_mode)) {
-        if (realpath(chemin, cible) == 0 || stat(cible, &st) != 0) {
-            RaisonEchec = RAISON_LIEN_MORT;
-            return false;
-        }
-        if (!S_ISREG(st.st_mode)) {
-            RaisonEchec = RAISON_LIEN_AUTRE;
-            return false;
-        }
+        if (realpath(chemin, cible) == 0 || stat(cible, &st) != 0) return FsRefuse(RAISON_LIEN_MORT);
+        if (!S_ISREG(st.st_mode)) return FsRefuse(RAISON_LIEN_AUTRE);
     } else if (S_ISREG(st.st_mode)) {
         strcpy(cible, chemin);
     } else {
-        RaisonEchec = RAISON_PAS_NOTE;
-        return false;
+        return FsRefuse(RAISON_PAS_NOTE);
     }
     if (!FsModifiable(st, RAISON_NOTE_LECTURE_SEULE)) return false;
     // A user other than root may still be refused what the bits allow someone else.
     if (access(cible, W_OK) != 0) {
-        if (errno == EACCES) RaisonEchec = RAISON_NOTE_LECTURE_SEULE;
-        else FsEchec();
-        return false;
+        return errno == EACCES ? FsRefuse(RAISON_NOTE_LECTURE_SEULE) : FsEchec();
     }
     *mode = st.st_mode & 07777;
     return true;
@@ -87,8 +93,7 @@ bool FsCibleSauvegarde(const char* chemin, char* cible, mode_t* mode)
 bool FsTemporaireDans(char* temp, const char* dossier, mode_t mode)
 {
     if (strlen(dossier) + sizeof "/" FS_TEMP_PREFIXE "XXXXXX" > (size_t)FS_CHEMIN_MAX) {
-        RaisonEchec = RAISON_NOM;
-        return false;
+        return FsRefuse(RAISON_NOM);
     }
     strcpy(temp, dossier);
     strcat(temp, "/" FS_TEMP_PREFIXE "XXXXXX");
@@ -115,10 +120,15 @@ void FsSyncDossier(const char* dossier)
 
 }  // namespace
 
+bool FsRefuse(const char* raison)
+{
+    RaisonEchec = raison;
+    return false;
+}
+
 bool FsEchec()
 {
-    RaisonEchec = FsRaison();
-    return false;
+    return FsRefuse(FsRaison());
 }
 
 const char* FsRaison()
@@ -190,12 +200,6 @@ bool FsFaitDossier()
     return false;
 }
 
-bool FsDossierModifiable(const char* dossier)
-{
-    struct stat st;
-    return stat(dossier, &st) != 0 || (st.st_mode & 0222) != 0;
-}
-
 bool FsExiste(const char* chemin)
 {
     struct stat st;
@@ -209,12 +213,10 @@ int FsOuvreLecture(const char* chemin)
     if (lstat(chemin, &st) != 0) return errno == ENOENT ? FS_ABSENTE : FS_ILLISIBLE;
     // Looked at before opening, as opening a device can act on it; looked at again through
     // the descriptor, as the entry may have changed in between.
-    if (stat(chemin, &st) != 0 || !S_ISREG(st.st_mode) || (st.st_mode & 0444) == 0) {
-        return FS_ILLISIBLE;
-    }
+    if (stat(chemin, &st) != 0 || !FsLisible(st)) return FS_ILLISIBLE;
     int fd = open(chemin, O_RDONLY | O_NONBLOCK | O_NOCTTY);
     if (fd < 0) return FS_ILLISIBLE;
-    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || (st.st_mode & 0444) == 0) {
+    if (fstat(fd, &st) != 0 || !FsLisible(st)) {
         close(fd);
         return FS_ILLISIBLE;
     }
@@ -229,33 +231,28 @@ int FsOuvreLecture(const char* chemin)
 
 bool FsCreeVide(const char* chemin)
 {
+    if (!FsDossierModifiablePour(chemin)) return false;
     // O_EXCL: whatever already has this name is never opened, let alone emptied.
     int fd = open(chemin, O_WRONLY | O_CREAT | O_EXCL, 0666);
-    if (fd < 0) return errno == EEXIST;
-    fichier = fdopen(fd, "w");
-    if (fichier == 0) return close(fd) == 0;
-    bool ok = fclose(fichier) == 0;
-    fichier = 0;
-    return ok;
+    if (fd < 0) return errno == EEXIST || FsEchec();
+    return close(fd) == 0 || FsEchec();
 }
 
 bool FsSupprime(const char* chemin)
 {
     struct stat st;
-    if (lstat(chemin, &st) != 0) {
-        if (errno == ENOENT) return true;
-        return FsEchec();
-    }
+    if (lstat(chemin, &st) != 0) return errno == ENOENT || FsEchec();
+    if (!FsDossierModifiablePour(chemin)) return false;
     // On a memory card the read-only flag means "keep". A link is only a name: deleting
     // it leaves what it leads to alone.
     if (!S_ISLNK(st.st_mode) && !FsModifiable(st, RAISON_NOTE_LECTURE_SEULE)) return false;
-    if (remove(chemin) == 0 || errno == ENOENT) return true;
-    return FsEchec();
+    return remove(chemin) == 0 || errno == ENOENT || FsEchec();
 }
 
 void FsRetireDebris(const char* chemin)
 {
     struct stat st;
+    if (!FsDossierModifiablePour(chemin)) return;
     if (lstat(chemin, &st) == 0 && S_ISREG(st.st_mode)) unlink(chemin);
 }
 
@@ -264,12 +261,8 @@ bool FsTemporaireOuvre(char* temp, char* cible, const char* chemin)
     char dossier[FS_CHEMIN_MAX];
     mode_t mode;
     temp[0] = 0;
-    if (!FsCibleSauvegarde(chemin, cible, &mode)) return false;
+    if (!FsCibleSauvegarde(chemin, cible, &mode) || !FsDossierModifiablePour(cible)) return false;
     FsDossierDe(dossier, cible);
-    if (!FsDossierModifiable(dossier)) {
-        RaisonEchec = RAISON_DOSSIER_LECTURE_SEULE;
-        return false;
-    }
     if (!FsTemporaireDans(temp, dossier, mode)) {
         temp[0] = 0;
         return false;

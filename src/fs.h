@@ -1,5 +1,7 @@
 // The platform's file-system calls for the notes folder, gathered in one place.
 // Paths are always "dossier/" + a bare name: unsafe names never become paths.
+// Read-only is what the mode bits say, whoever runs the program (the handheld runs it as
+// root): nothing is replaced or removed without a write bit on it and on its folder.
 #ifndef FS_H
 #define FS_H
 
@@ -14,7 +16,9 @@ enum {
 // The reason to show for the errno of the last failed call (one of the RAISON_ texts).
 const char* FsRaison();
 
-// Sets RaisonEchec from errno; returns false for the caller to pass on.
+// Sets RaisonEchec to the reason, or to the one errno gives; returns false for the caller
+// to pass on.
+bool FsRefuse(const char* raison);
 bool FsEchec();
 
 // True when the name can be a note: not empty, not "." or "..", no "/", at most 247 bytes.
@@ -35,10 +39,6 @@ bool FsListeDossier(bool (*prendre)(const char* nom));
 // otherwise.
 bool FsFaitDossier();
 
-// True when the folder has a write bit. Read-only is decided by the mode bits, so that it
-// holds for root too: the handheld runs its programs as root.
-bool FsDossierModifiable(const char* dossier);
-
 // True when an entry of that path exists (any kind, dangling links included).
 bool FsExiste(const char* chemin);
 
@@ -57,7 +57,8 @@ enum { FS_LECTURE_MAX = 12800 };
 int FsOuvreLecture(const char* chemin);
 
 // Creates an empty file at chemin unless something of that name exists, which is never
-// touched. False, errno set, when the file could not be created (existing is not an error).
+// touched. False, RaisonEchec saying why, when the file could not be created (existing is
+// not an error).
 bool FsCreeVide(const char* chemin);
 
 // Deletes the entry at chemin (a file, a link, an empty folder). True when it is gone
@@ -66,7 +67,7 @@ bool FsCreeVide(const char* chemin);
 bool FsSupprime(const char* chemin);
 
 // Removes the temporary file a cut save left at chemin: only a regular file, never a link
-// or a folder of that name.
+// or a folder of that name, and nothing in a read-only folder.
 void FsRetireDebris(const char* chemin);
 
 // Longest path a save handles: a linked note's file may lie anywhere.

@@ -89,14 +89,8 @@ bool FnWriteFile(const char* nom)
     char temp[FS_CHEMIN_MAX];
     char cible[FS_CHEMIN_MAX];
     // An incomplete note would cut its file down to what the buffer holds.
-    if (TexteIncomplet) {
-        RaisonEchec = RAISON_INCOMPLETE;
-        return false;
-    }
-    if (!FsChemin(chemin, nom)) {
-        RaisonEchec = RAISON_NOM;
-        return false;
-    }
+    if (TexteIncomplet) return FsRefuse(RAISON_INCOMPLETE);
+    if (!FsChemin(chemin, nom)) return FsRefuse(RAISON_NOM);
     if (!FsTemporaireOuvre(temp, cible, chemin)) return false;
     if (!FnEcritLignes()) {
         FsEchec();
