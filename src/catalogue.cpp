@@ -16,18 +16,25 @@ void FnAjouteNom(const char* nom)
     ListeFichier.NbLignes++;
 }
 
+// True when a listed name leads to the same file as the path (a link, or a second name
+// of one file).
+bool FnDejaListe(const char* chemin)
+{
+    char autre[CHEMIN_TAILLE];
+    for (int i = 0; i < ListeFichier.NbLignes; i++) {
+        if (FsChemin(autre, ListeFichier.Lignes[i].Caracteres) && FsMemeFichier(autre, chemin)) return true;
+    }
+    return false;
+}
+
 // One folder entry of the start-up scan. Names that could not be opened as notes, and
-// the temporary files of a save, are not notes; a temporary file left by a save that was
-// cut short (a power cut) is removed, or they would pile up on the card. The scan reads
-// the whole folder, past a full list too, so that no debris escapes.
+// the names the program keeps for itself, are not notes. A file that a listed name already
+// leads to is listed once, so no operation acts on it under two names.
 bool FnPrendEntree(const char* nom)
 {
-    if (FsEstTemporaire(nom)) {
-        char chemin[CHEMIN_TAILLE];
-        if (FsChemin(chemin, nom)) FsRetireDebris(chemin);
-    } else if (FsNomValide(nom) && ListeFichier.NbLignes < TEXTE_NB_LIGNES) {
-        FnAjouteNom(nom);
-    }
+    char chemin[CHEMIN_TAILLE];
+    if (FsEstTemporaire(nom) || ListeFichier.NbLignes >= TEXTE_NB_LIGNES) return true;
+    if (FsChemin(chemin, nom) && !FnDejaListe(chemin)) FnAjouteNom(nom);
     return true;
 }
 
@@ -35,6 +42,7 @@ bool FnPrendEntree(const char* nom)
 
 void FnLitDossier()
 {
+    FsRetablitDossier();
     FsListeDossier(FnPrendEntree);
 }
 
@@ -69,7 +77,7 @@ bool FnRemoveFile(const char* nom)
     if (!FindFile(nom)) return true;
     if (!FsChemin(chemin, nom)) return FsRefuse(RAISON_NOM);
     // A note that stays on the card stays in the list, so the user can see it and retry.
-    if (!FsSupprime(chemin)) return false;
+    if (!FsEffaceNote(chemin)) return false;
     FnDelLigneFichier(nom);
     return true;
 }

@@ -47,14 +47,15 @@ static void FnCree()
     FnBarreSurDernier();
 }
 
-// Opens the named note in the editor; one that did not load whole says it cannot be saved.
+// Opens the named note in the editor; one that did not load whole says why and that it
+// cannot be saved ("Note not fully loaded", or what is wrong with a link).
 static void FnOuvre()
 {
     Etape = 1;
     FnReadFile(ChaineTitre);
     if (TexteIncomplet) {
-        Message.SetMessage("Note not fully loaded", "It cannot be saved", false,
-                           MESSAGE_INFORMATION, ACTION_AUCUNE);
+        Message.SetMessage(RaisonEchec, "It cannot be saved", false, MESSAGE_INFORMATION,
+                           ACTION_AUCUNE);
     }
 }
 

@@ -41,17 +41,6 @@ bool FsModifiable(const struct stat& st, const char* raison)
     return (st.st_mode & 0222) != 0 || FsRefuse(raison);
 }
 
-// Read-only is decided by the mode bits, so that it holds for root too (the handheld runs
-// its programs as root): nothing is made, replaced or removed in a folder without a write
-// bit. False, RaisonEchec set, for the folder that holds chemin.
-bool FsDossierModifiablePour(const char* chemin)
-{
-    char dossier[FS_CHEMIN_MAX];
-    struct stat st;
-    FsDossierDe(dossier, chemin);
-    return stat(dossier, &st) != 0 || FsModifiable(st, RAISON_DOSSIER_LECTURE_SEULE);
-}
-
 // A note that may be read: a regular file with a read bit.
 bool FsLisible(const struct stat& st)
 {
@@ -72,6 +61,8 @@ bool FsCibleSauvegarde(const char* chemin, char* cible, mode_t* mode)
         *mode = 0666 & ~masque;
         return true;
     }
+    // On FAT "todo" also finds "Todo": only the note's own entry is ever replaced.
+    if (!FsNomExact(chemin)) return FsRefuse(RAISON_AUTRE_GRAPHIE);
     if (S_ISLNK(st.st_mode)) {
         if (realpath(chemin, cible) == 0 || stat(cible, &st) != 0) return FsRefuse(RAISON_LIEN_MORT);
         if (!S_ISREG(st.st_mode)) return FsRefuse(RAISON_LIEN_AUTRE);
@@ -99,7 +90,9 @@ bool FsTemporaireDans(char* temp, const char* dossier, mode_t mode)
     strcat(temp, "/" FS_TEMP_PREFIXE "XXXXXX");
     int fd = mkstemp(temp);
     if (fd < 0) return FsEchec();
-    fichier = (fchmod(fd, mode) == 0) ? fdopen(fd, "wb") : 0;
+    // A driver without chmod (FAT in user space) keeps the bits it has: never a failure.
+    fchmod(fd, mode);
+    fichier = fdopen(fd, "wb");
     if (fichier == 0) {
         FsEchec();
         close(fd);
@@ -109,7 +102,8 @@ bool FsTemporaireDans(char* temp, const char* dossier, mode_t mode)
     return true;
 }
 
-// Makes a finished rename survive a power cut. A failure here does not undo the save.
+// Makes finished renames, creates and removals survive a power cut. A failure here does
+// not undo what was done.
 void FsSyncDossier(const char* dossier)
 {
     int fd = open(dossier, O_RDONLY);
@@ -119,6 +113,53 @@ void FsSyncDossier(const char* dossier)
 }
 
 }  // namespace
+
+// Read-only is decided by the mode bits, so that it holds for root too (the handheld runs
+// its programs as root): nothing is made, replaced or removed in a folder without a write
+// bit.
+bool FsDossierModifiablePour(const char* chemin)
+{
+    char dossier[FS_CHEMIN_MAX];
+    struct stat st;
+    FsDossierDe(dossier, chemin);
+    return stat(dossier, &st) != 0 || FsModifiable(st, RAISON_DOSSIER_LECTURE_SEULE);
+}
+
+void FsSyncDossierDe(const char* chemin)
+{
+    char dossier[FS_CHEMIN_MAX];
+    FsDossierDe(dossier, chemin);
+    FsSyncDossier(dossier);
+}
+
+bool FsCible(const char* chemin, char* cible, unsigned* mode)
+{
+    mode_t m = 0;
+    if (!FsCibleSauvegarde(chemin, cible, &m) || !FsDossierModifiablePour(cible)) return false;
+    *mode = (unsigned)m;
+    return true;
+}
+
+bool FsNomExact(const char* chemin)
+{
+    char dossier[FS_CHEMIN_MAX];
+    FsDossierDe(dossier, chemin);
+    const char* barre = strrchr(chemin, '/');
+    const char* nom = barre ? barre + 1 : chemin;
+    DIR* d = opendir(dossier);
+    if (d == 0) return true;  // cannot tell: the call that follows says what holds
+    bool trouve = false;
+    struct dirent* e;
+    while (!trouve && (e = readdir(d)) != 0) trouve = strcmp(e->d_name, nom) == 0;
+    closedir(d);
+    return trouve;
+}
+
+bool FsMemeFichier(const char* a, const char* b)
+{
+    struct stat sa, sb;
+    return stat(a, &sa) == 0 && stat(b, &sb) == 0 && sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
 
 bool FsRefuse(const char* raison)
 {
@@ -142,7 +183,8 @@ const char* FsRaison()
     case EEXIST: return RAISON_DOSSIER_PLEIN;
     case EACCES:
     case EPERM: return RAISON_REFUS;
-    case ENAMETOOLONG: return RAISON_NOM;
+    case ENAMETOOLONG:
+    case EINVAL: return RAISON_NOM;  // a FAT card refuses some names (a trailing space)
     default: return RAISON_ECRITURE;
     }
 }
@@ -155,7 +197,20 @@ bool FsNomValide(const char* nom)
     return strlen(nom) <= (size_t)NOM_LONGUEUR_MAX;
 }
 
+// True when nom is prefixe followed by a name that can be a note.
+static bool FsPrefixeDeNote(const char* nom, const char* prefixe)
+{
+    size_t n = strlen(prefixe);
+    return strncmp(nom, prefixe, n) == 0 && FsNomValide(nom + n);
+}
+
 bool FsEstTemporaire(const char* nom)
+{
+    return FsEstTemporaireLien(nom) || FsPrefixeDeNote(nom, FS_JOURNAL_PREFIXE) ||
+           FsPrefixeDeNote(nom, FS_EFFACE_PREFIXE);
+}
+
+bool FsEstTemporaireLien(const char* nom)
 {
     size_t n = strlen(FS_TEMP_PREFIXE);
     if (strncmp(nom, FS_TEMP_PREFIXE, n) != 0) return false;
@@ -210,10 +265,17 @@ int FsOuvreLecture(const char* chemin)
 {
     static char tampon[FS_LECTURE_MAX];
     struct stat st;
+    RaisonEchec = RAISON_INCOMPLETE;
     if (lstat(chemin, &st) != 0) return errno == ENOENT ? FS_ABSENTE : FS_ILLISIBLE;
+    bool lien = S_ISLNK(st.st_mode);
     // Looked at before opening, as opening a device can act on it; looked at again through
     // the descriptor, as the entry may have changed in between.
-    if (stat(chemin, &st) != 0 || !FsLisible(st)) return FS_ILLISIBLE;
+    if (stat(chemin, &st) != 0) {
+        if (lien) RaisonEchec = RAISON_LIEN_MORT;
+        return FS_ILLISIBLE;
+    }
+    if (lien && !S_ISREG(st.st_mode)) RaisonEchec = RAISON_LIEN_AUTRE;
+    if (!FsLisible(st)) return FS_ILLISIBLE;
     int fd = open(chemin, O_RDONLY | O_NONBLOCK | O_NOCTTY);
     if (fd < 0) return FS_ILLISIBLE;
     if (fstat(fd, &st) != 0 || !FsLisible(st)) {
@@ -234,7 +296,11 @@ bool FsCreeVide(const char* chemin)
     if (!FsDossierModifiablePour(chemin)) return false;
     // O_EXCL: whatever already has this name is never opened, let alone emptied.
     int fd = open(chemin, O_WRONLY | O_CREAT | O_EXCL, 0666);
-    if (fd < 0) return errno == EEXIST || FsEchec();
+    if (fd < 0 && errno == EEXIST) {
+        // FAT finds "Todo" for "todo": the card has the note under another spelling.
+        return FsNomExact(chemin) || FsRefuse(RAISON_AUTRE_GRAPHIE);
+    }
+    if (fd < 0) return FsEchec();
     return close(fd) == 0 || FsEchec();
 }
 
@@ -249,32 +315,16 @@ bool FsSupprime(const char* chemin)
     return remove(chemin) == 0 || errno == ENOENT || FsEchec();
 }
 
-void FsRetireDebris(const char* chemin)
-{
-    struct stat st;
-    if (!FsDossierModifiablePour(chemin)) return;
-    if (lstat(chemin, &st) == 0 && S_ISREG(st.st_mode)) unlink(chemin);
-}
-
-bool FsTemporaireOuvre(char* temp, char* cible, const char* chemin)
+bool FsRemplaceParTemporaire(const char* cible, unsigned mode, const char* octets, size_t n)
 {
     char dossier[FS_CHEMIN_MAX];
-    mode_t mode;
-    temp[0] = 0;
-    if (!FsCibleSauvegarde(chemin, cible, &mode) || !FsDossierModifiablePour(cible)) return false;
+    char temp[FS_CHEMIN_MAX];
     FsDossierDe(dossier, cible);
-    if (!FsTemporaireDans(temp, dossier, mode)) {
-        temp[0] = 0;
-        return false;
-    }
-    return true;
-}
-
-bool FsTemporaireValide(const char* temp, const char* cible)
-{
+    if (!FsTemporaireDans(temp, dossier, (mode_t)mode)) return false;
     // Every step is checked: buffered bytes may only fail to reach the card at the flush,
-    // the sync or the close, and the note is replaced only after all of them succeeded.
-    bool ok = fflush(fichier) == 0;
+    // the sync or the close, and the file is replaced only after all of them succeeded.
+    bool ok = n == 0 || fwrite(octets, 1, n, fichier) == n;
+    ok = ok && fflush(fichier) == 0;
     ok = ok && fsync(fileno(fichier)) == 0;
     if (fclose(fichier) != 0) ok = false;
     fichier = 0;
@@ -284,15 +334,6 @@ bool FsTemporaireValide(const char* temp, const char* cible)
         unlink(temp);
         return false;
     }
-    char dossier[FS_CHEMIN_MAX];
-    FsDossierDe(dossier, cible);
     FsSyncDossier(dossier);
     return true;
-}
-
-void FsTemporaireAbandonne(const char* temp)
-{
-    if (fichier != 0) fclose(fichier);
-    fichier = 0;
-    unlink(temp);
 }

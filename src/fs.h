@@ -5,10 +5,17 @@
 #ifndef FS_H
 #define FS_H
 
-// A save first writes "dossier/.sauve-XXXXXX" (six letters or digits), then renames it
-// over the note. Names typed on the device cannot start with a dot, so no note is ever
-// mistaken for one of these, and the folder scan skips them, even those left by a crash.
+// Names the program keeps for itself in "dossier/", never listed and refused by create:
+// - ".copie-" + a note's name: the journal of a save under way, the new text with a header
+//   that tells whether it is whole (see fs_journal.cpp);
+// - ".efface-" + a note's name: the mark of a delete under way;
+// - ".sauve-XXXXXX" (six letters or digits): the temporary file of a save through a link,
+//   beside the file the link leads to, renamed over it once written; older versions of the
+//   program saved every note that way, so cards may still hold such files.
+// Names typed on the device cannot start with a dot, so no typed name is ever one of these.
 #define FS_TEMP_PREFIXE ".sauve-"
+#define FS_JOURNAL_PREFIXE ".copie-"
+#define FS_EFFACE_PREFIXE ".efface-"
 enum {
     FS_TEMP_SUFFIXE = 6   // letters and digits that mkstemp puts after the prefix
 };
@@ -24,8 +31,12 @@ bool FsEchec();
 // True when the name can be a note: not empty, not "." or "..", no "/", at most 247 bytes.
 bool FsNomValide(const char* nom);
 
-// True when the name has the exact shape of a save's temporary file.
+// True when the name is one the program keeps for itself (above): a temporary file, a
+// journal or a delete mark.
 bool FsEstTemporaire(const char* nom);
+
+// True when the name has the exact shape of a temporary file of a save through a link.
+bool FsEstTemporaireLien(const char* nom);
 
 // Writes "dossier/" + nom into chemin (CHEMIN_TAILLE bytes). False, chemin empty, when the
 // name is not valid.
@@ -49,7 +60,8 @@ enum {
     FS_ILLISIBLE   // something that must not be read: see FsOuvreLecture
 };
 
-// Opens the note at chemin for reading as `fichier`, with a buffer of FS_LECTURE_MAX bytes
+// Opens the note at chemin for reading as `fichier`; when it is FS_ILLISIBLE, RaisonEchec
+// says why (a dangling link, a link to something else than a file, or RAISON_INCOMPLETE), with a buffer of FS_LECTURE_MAX bytes
 // so that the first read asks for no more. Never blocks: only a regular file (a link to one
 // included) with a read bit is opened; a pipe, a device, a folder, a dangling link or a file
 // without a read bit is FS_ILLISIBLE, and so is a file that cannot be opened.
@@ -58,7 +70,7 @@ int FsOuvreLecture(const char* chemin);
 
 // Creates an empty file at chemin unless something of that name exists, which is never
 // touched. False, RaisonEchec saying why, when the file could not be created (existing is
-// not an error).
+// not an error), or when the name exists only under another spelling (FAT folds case).
 bool FsCreeVide(const char* chemin);
 
 // Deletes the entry at chemin (a file, a link, an empty folder). True when it is gone
@@ -66,25 +78,48 @@ bool FsCreeVide(const char* chemin);
 // saying why. An entry without a write bit, or in a folder without one, is kept.
 bool FsSupprime(const char* chemin);
 
-// Removes the temporary file a cut save left at chemin: only a regular file, never a link
-// or a folder of that name, and nothing in a read-only folder.
-void FsRetireDebris(const char* chemin);
+// False, RaisonEchec set, when the folder that holds chemin has no write bit.
+bool FsDossierModifiablePour(const char* chemin);
+
+// True when the folder of chemin holds an entry of exactly chemin's name. On FAT a name
+// also finds the entry of another spelling ("Todo" for "todo"); this tells them apart.
+bool FsNomExact(const char* chemin);
+
+// True when both paths lead to one file (links followed).
+bool FsMemeFichier(const char* a, const char* b);
+
+// ---- Saves and deletes that a power cut cannot spoil (fs_journal.cpp) ----
+
+// Saves the n bytes as the note at chemin ("dossier/" + name). A regular note (or a new
+// one) goes through its journal; a link's file is replaced by a temporary file and a
+// rename beside it. True when the note holds the bytes; false, RaisonEchec saying why,
+// with the note as it was (a journal that could not be finished is finished at the next
+// start: RaisonEchec then says the save did not end).
+bool FsEcritNote(const char* chemin, const char* octets, size_t n);
+
+// Deletes the note at chemin as FsSupprime does, behind a delete mark, so that a delete
+// cut short is finished at the next start.
+bool FsEffaceNote(const char* chemin);
+
+// Start-up, before the folder is listed: finishes or undoes what cut saves and deletes
+// left. Removes nothing that may be the only copy of a note or share its clusters with
+// one. Does nothing in a folder without a write bit.
+void FsRetablitDossier();
 
 // Longest path a save handles: a linked note's file may lie anywhere.
 enum { FS_CHEMIN_MAX = 4096 };
 
-// Prepares a save of the note at chemin: finds the file to replace (cible: chemin itself,
-// or the regular file a link leads to, so that the link stays a link), then opens a new
-// temporary file in that file's folder as the stream `fichier` (its path in temp). Both
-// buffers hold FS_CHEMIN_MAX bytes. The temporary file takes the note's permission bits.
-// False, RaisonEchec saying why and nothing left behind, when the note may not be replaced.
-bool FsTemporaireOuvre(char* temp, char* cible, const char* chemin);
+// The file a save of chemin replaces (cible, FS_CHEMIN_MAX bytes: chemin itself, or the
+// regular file a link leads to, so that the link stays a link) and the permission bits of
+// its new text. False, RaisonEchec saying why, when the note may not be replaced.
+bool FsCible(const char* chemin, char* cible, unsigned* mode);
 
-// Flushes, syncs and closes `fichier`, then renames temp over cible. True when the note now
-// holds the new text; on any failure the temporary file is removed and the note is as before.
-bool FsTemporaireValide(const char* temp, const char* cible);
+// Replaces the file cible by the n bytes: a new temporary file beside it, written, synced,
+// then renamed over it. Only for a link's file: rename is atomic on the file systems that
+// have links. False, RaisonEchec set and no temporary file left, on any failure.
+bool FsRemplaceParTemporaire(const char* cible, unsigned mode, const char* octets, size_t n);
 
-// Closes `fichier` and removes the temporary file of a save that failed.
-void FsTemporaireAbandonne(const char* temp);
+// Makes the entries of the folder that holds chemin survive a power cut.
+void FsSyncDossierDe(const char* chemin);
 
 #endif

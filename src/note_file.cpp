@@ -49,18 +49,23 @@ bool FnLitLignes()
     return entier;
 }
 
-// Writes the lines of Texte to `fichier`, each up to its zero byte. False at the first
-// byte that the stream refuses.
-bool FnEcritLignes()
+// Why the open note cannot be saved, while TexteIncomplet is set.
+const char* RaisonLecture = RAISON_INCOMPLETE;
+
+// The bytes of a save, assembled whole before anything is written.
+char Octets[NOTE_OCTETS_MAX];
+
+// Puts the lines of Texte into Octets, each up to its zero byte, one newline between two.
+// Returns the count: at most 50 lines of 255 bytes and 49 newlines, which Octets holds.
+size_t FnAssembleLignes()
 {
+    size_t n = 0;
     for (int i = 0; i < Texte.NbLignes; i++) {
         const char* texte = Texte.Lignes[i].Caracteres;
-        for (int k = 0; k < LIGNE_TAILLE && texte[k] != 0; k++) {
-            if (fputc((unsigned char)texte[k], fichier) == EOF) return false;
-        }
-        if (i < Texte.NbLignes - 1 && fputc('\n', fichier) == EOF) return false;
+        for (int k = 0; k < LIGNE_LONGUEUR_MAX && texte[k] != 0; k++) Octets[n++] = texte[k];
+        if (i < Texte.NbLignes - 1) Octets[n++] = '\n';
     }
-    return true;
+    return n;
 }
 
 }  // namespace
@@ -70,32 +75,27 @@ void FnReadFile(const char* nom)
     char chemin[CHEMIN_TAILLE];
     FnClearText(&Texte);
     TexteIncomplet = false;
+    RaisonEchec = RAISON_INCOMPLETE;
     int ouverture = FsChemin(chemin, nom) ? FsOuvreLecture(chemin) : FS_ILLISIBLE;
     if (ouverture != FS_OUVERTE) {
         // The editor always needs a line. Only a note that is really absent is an empty
         // note; anything else that cannot be read must not be saved over.
         if (ouverture != FS_ABSENTE) TexteIncomplet = true;
         Texte.NbLignes = 1;
-        return;
+    } else {
+        if (!FnLitLignes()) TexteIncomplet = true;
+        fclose(fichier);
+        fichier = 0;
+        RaisonEchec = RAISON_INCOMPLETE;
     }
-    if (!FnLitLignes()) TexteIncomplet = true;
-    fclose(fichier);
-    fichier = 0;
+    RaisonLecture = RaisonEchec;
 }
 
 bool FnWriteFile(const char* nom)
 {
     char chemin[CHEMIN_TAILLE];
-    char temp[FS_CHEMIN_MAX];
-    char cible[FS_CHEMIN_MAX];
     // An incomplete note would cut its file down to what the buffer holds.
-    if (TexteIncomplet) return FsRefuse(RAISON_INCOMPLETE);
+    if (TexteIncomplet) return FsRefuse(RaisonLecture);
     if (!FsChemin(chemin, nom)) return FsRefuse(RAISON_NOM);
-    if (!FsTemporaireOuvre(temp, cible, chemin)) return false;
-    if (!FnEcritLignes()) {
-        FsEchec();
-        FsTemporaireAbandonne(temp);
-        return false;
-    }
-    return FsTemporaireValide(temp, cible);
+    return FsEcritNote(chemin, Octets, FnAssembleLignes());
 }

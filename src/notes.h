@@ -26,6 +26,7 @@ enum {
 #define RAISON_LIEN_AUTRE "The link does not lead to a note"
 #define RAISON_NOM "The name is not allowed"
 #define RAISON_REFUS "Permission denied"
+#define RAISON_AUTRE_GRAPHIE "Another spelling is on the card"
 
 // Loads the note into Texte (cleared first), cursor on line 0 at the top. A missing file
 // loads as one empty line. A note that does not fit the buffer, or whose file cannot be

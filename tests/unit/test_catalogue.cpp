@@ -96,9 +96,21 @@ TEST_F(Catalogue, CreateAddsEmptyNoteOnlyWhenItMay)
     FnCreateFile("cachee");
     EXPECT_EQ(Lit("dossier/cachee"), "ajoutee par un autre programme");
     FnCreateFile("Neuve");
-    FnCreateFile("neuve");
-    EXPECT_EQ(Liste(), (Noms{"listee", "cachee", "Neuve", "neuve"}));
     EXPECT_TRUE(Existe("dossier/Neuve"));
+    // Two spellings are two notes, unless the card folds them into one (FAT): then the
+    // second is refused, and deleting it takes nothing of the first.
+    bool fat = Existe("dossier/neuve");
+    EXPECT_EQ(FnCreateFile("neuve"), !fat);
+    if (fat) {
+        EXPECT_STREQ(RaisonEchec, RAISON_AUTRE_GRAPHIE);
+        EXPECT_EQ(Entrees(), (Noms{"listee", "cachee", "Neuve"}));
+        Liste({"listee", "cachee", "Neuve", "neuve"});
+        EXPECT_TRUE(FnRemoveFile("neuve"));
+        EXPECT_TRUE(Existe("dossier/Neuve"));
+        EXPECT_EQ(Liste(), (Noms{"listee", "cachee", "Neuve"}));
+        return;
+    }
+    EXPECT_EQ(Liste(), (Noms{"listee", "cachee", "Neuve", "neuve"}));
     EXPECT_EQ(Lit("dossier/neuve"), "");
 }
 
@@ -157,7 +169,9 @@ TEST_F(Catalogue, RemoveKeepsNamesWhoseFileStays)
 
     Titre("plein");
     EXPECT_FALSE(FnRemoveFile(ChaineTitre));  // a non-empty folder cannot be deleted
-    EXPECT_STREQ(RaisonEchec, RAISON_DOSSIER_PLEIN);
+    // A FAT driver in user space answers EPERM where others say "not empty".
+    EXPECT_TRUE(std::string(RaisonEchec) == RAISON_DOSSIER_PLEIN || std::string(RaisonEchec) == RAISON_REFUS)
+        << RaisonEchec;
     EXPECT_EQ(Lit("dossier/plein/note"), "a garder");
     EXPECT_STREQ(ChaineTitre, "plein");
     EXPECT_TRUE(FnRemoveFile(""));

@@ -23,8 +23,10 @@ class NotesDossier : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        char modele[] = "/tmp/notes-test-XXXXXX";
-        ASSERT_NE(mkdtemp(modele), nullptr);
+        // SCRIVELLE_TESTS_DOSSIER puts the folders elsewhere: on a FAT card, for the card tests.
+        const char* parent = getenv("SCRIVELLE_TESTS_DOSSIER");
+        std::string modele = std::string(parent ? parent : "/tmp") + "/notes-test-XXXXXX";
+        ASSERT_NE(mkdtemp(&modele[0]), nullptr) << modele;
         racine_ = modele;
         ancien_ = std::filesystem::current_path();
         ASSERT_EQ(chdir(racine_.c_str()), 0);
@@ -42,8 +44,10 @@ protected:
         std::filesystem::remove_all(racine_, ignore);
     }
 
+    // Writes a new file: a FAT driver in user space ignores O_TRUNC on an existing one.
     static void Ecrit(const std::string& chemin, const std::string& octets)
     {
+        unlink(chemin.c_str());
         std::ofstream f(chemin, std::ios::binary | std::ios::trunc);
         f.write(octets.data(), (std::streamsize)octets.size());
         ASSERT_TRUE(f.good()) << chemin;

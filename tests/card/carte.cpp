@@ -1,0 +1,58 @@
+// Drives the notes layer on a card from the command line, one operation a run, in the
+// current folder (the card's root, which holds dossier/), for the power-cut test:
+//   carte start              the start-up: recovery and scan; prints the listed names
+//   carte save NAME FILE     saves the bytes of FILE as the note NAME
+//   carte create NAME        creates the note NAME
+//   carte delete NAME        deletes the note NAME
+// Exit status 0 when the operation says it worked, 1 when it says it failed, 2 on misuse.
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <iostream>
+#include <iterator>
+#include <string>
+
+#include "globals.h"
+#include "notes.h"
+
+namespace {
+
+void Remplit(const std::string& octets)
+{
+    FnClearText(&Texte);
+    Texte.NbLignes = 1;
+    for (char c : octets) {
+        SLigne& l = Texte.Lignes[Texte.NbLignes - 1];
+        if (c == '\n') Texte.NbLignes++;
+        else l.Caracteres[l.Longueur++] = c;
+    }
+    TexteIncomplet = false;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    std::string quoi = argc > 1 ? argv[1] : "";
+    FnClearText(&ListeFichier);
+    bool ok = false;
+    if (quoi == "start" && argc == 2) {
+        FnLitDossier();
+        for (int i = 0; i < ListeFichier.NbLignes; i++) std::cout << ListeFichier.Lignes[i].Caracteres << "\n";
+        ok = true;
+    } else if (quoi == "save" && argc == 4) {
+        std::ifstream f(argv[3], std::ios::binary);
+        Remplit(std::string(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()));
+        ok = FnWriteFile(argv[2]);
+    } else if (quoi == "create" && argc == 3) {
+        ok = FnCreateFile(argv[2]);
+    } else if (quoi == "delete" && argc == 3) {
+        strcpy(ListeFichier.Lignes[ListeFichier.NbLignes++].Caracteres, argv[2]);
+        ok = FnRemoveFile(argv[2]);
+    } else {
+        std::cerr << "usage: carte start | save NAME FILE | create NAME | delete NAME\n";
+        return 2;
+    }
+    if (!ok) std::cerr << "carte: " << quoi << ": " << RaisonEchec << "\n";
+    return ok ? 0 : 1;
+}

@@ -1,0 +1,273 @@
+#!/usr/bin/env python3
+"""The notes on a FAT card, with a FAT driver in user space (fusefat) as root:
+1. the notes layer's folder tests of the unit suite, run once more on a fresh card;
+2. the power-cut test: a save of an existing note (one cluster and several), a create and a
+   delete, cut at every write the driver makes to the card, whole and torn in half; after
+   each cut the start-up runs, is itself cut at each of its writes, and runs again; then
+   the note must hold exactly its old or its new bytes, every other entry its own, nothing
+   of the program's may be left, and the card's check must find nothing;
+3. the state a kernel's rename over a note leaves when cut (two entries on one chain of
+   clusters), made by editing the image, then the start-up on it.
+SCRIVELLE_BUILD names the build folder. Without /dev/fuse it says so and passes.
+
+fusefat removes a file by freeing its chain from the first cluster on; when that cluster
+is already free it goes on to cluster 0 and clears the tables' first entry (the media
+byte), which the kernel's driver never does (it stops with an error and frees nothing).
+The program only removes such an entry where no other way exists (a cut left it, or it
+shares its clusters with a note); the test puts the media byte back, counts how often,
+and then asks the same of the card as everywhere else."""
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from fat16 import Fat16  # noqa: E402
+
+BUILD = os.path.abspath(os.environ.get('SCRIVELLE_BUILD', 'build'))
+CARTE = os.path.join(BUILD, 'scrivelle_carte')
+COUPURE = os.path.join(BUILD, 'libcoupure.so')
+TESTS = os.path.join(BUILD, 'scrivelle_tests')
+
+# The folder tests that a FAT card can run: those that need links, chmod, pipes or devices
+# are left to the other file systems.
+TESTS_DOSSIER = ':'.join([
+    'Catalogue.*', 'Notes.LoadsLinesAsTheFormatSplitsThem', 'Notes.MissingNote*',
+    'Notes.RoundTripKeepsEveryByte', 'Notes.SaveWritesText*', 'Notes.SaveKeepsThePlace',
+    'Notes.IncompleteNote*', 'Notes.UnreadableNote*', 'Notes.FailedWrite*',
+    'Notes.SaveOverSubFolder*', 'Notes.KilledSave*',
+]) + '-Catalogue.ScanKeepsFolderOrder*'
+
+AUTRE = bytes(range(256)) * 12            # a neighbour that no operation may touch
+TODO = b'buy milk\ncall mum\n' * 55 + b'end'  # 993 bytes, one cluster
+GRAND = bytes((i * 7) % 251 for i in range(3000))
+
+
+def monte(image, point, env=None):
+    e = dict(os.environ)
+    e.update(env or {})
+    p = subprocess.Popen(['fusefat', '-f', '-s', '-o', 'rw+', image, point],
+                         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, env=e)
+    for _ in range(1000):
+        if os.path.ismount(point):
+            return p
+        if p.poll() is not None:
+            raise RuntimeError('fusefat did not mount %s' % image)
+        time.sleep(0.005)
+    raise RuntimeError('fusefat: no mount')
+
+
+def demonte(p, point):
+    # Once the driver is gone (a cut), the mount is only a dead connection to detach.
+    if p.poll() is None:
+        subprocess.run(['fusermount', '-u', point], stderr=subprocess.DEVNULL)
+    else:
+        subprocess.run(['fusermount', '-u', '-z', point], stderr=subprocess.DEVNULL)
+    p.wait()
+
+
+def carte(point, *args):
+    return subprocess.run([CARTE] + list(args), cwd=point, capture_output=True)
+
+
+def fsck(image):
+    r = subprocess.run(['fsck.vfat', '-n', image], capture_output=True, text=True)
+    return r.returncode, r.stdout + r.stderr
+
+
+class Carte:
+    """One card image in a scratch folder, and its mount point."""
+
+    def __init__(self, dossier):
+        self.dossier = dossier
+        self.image = os.path.join(dossier, 'carte.img')
+        self.point = os.path.join(dossier, 'm')
+        self.compte = os.path.join(dossier, 'compte')
+        os.makedirs(self.point, exist_ok=True)
+
+    def neuve(self):
+        subprocess.run(['truncate', '-s', '0', self.image], check=True)
+        subprocess.run(['truncate', '-s', '16M', self.image], check=True)
+        subprocess.run(['mkfs.vfat', self.image], check=True, stdout=subprocess.DEVNULL)
+
+    def sous(self, action, coupure=0, demi=False):
+        """Runs action(point) on the mounted card, the power failing at write `coupure`
+        (0: never). Returns the number of writes the driver made to the card."""
+        env = {'LD_PRELOAD': COUPURE, 'COUPURE_IMAGE': self.image, 'COUPURE_COMPTE': self.compte,
+               'COUPURE_A': str(coupure), 'COUPURE_DEMI': '1' if demi else '0'}
+        if os.path.exists(self.compte):
+            os.remove(self.compte)
+        p = monte(self.image, self.point, env)
+        try:
+            action(self.point)
+        finally:
+            demonte(p, self.point)
+        with open(self.compte) if os.path.exists(self.compte) else open(os.devnull) as f:
+            return int(f.read() or 0)
+
+    def contenu(self):
+        """The notes folder as {name: bytes}."""
+        vu = {}
+
+        def lit(point):
+            d = os.path.join(point, 'dossier')
+            for n in os.listdir(d):
+                with open(os.path.join(d, n), 'rb') as f:
+                    vu[n] = f.read()
+        self.sous(lit)
+        return vu
+
+
+def prepare(c):
+    c.neuve()
+
+    def pose(point):
+        d = os.path.join(point, 'dossier')
+        os.mkdir(d)
+        for nom, octets in (('autre', AUTRE), ('todo', TODO), ('grand', GRAND)):
+            with open(os.path.join(d, nom), 'wb') as f:
+                f.write(octets)
+    c.sous(pose)
+
+
+def operations(dossier):
+    nouveau = os.path.join(dossier, 'nouveau')
+    grand = os.path.join(dossier, 'grand')
+    with open(nouveau, 'wb') as f:
+        f.write(TODO + b'x')  # the note opened, "x" typed, saved
+    with open(grand, 'wb') as f:
+        f.write(GRAND[::-1] + GRAND[:2000])
+    base = {'autre': AUTRE, 'todo': TODO, 'grand': GRAND}
+    return [
+        ('save of a note of one cluster', ['save', 'todo', nouveau], 'todo', [TODO, TODO + b'x']),
+        ('save of a note of several clusters', ['save', 'grand', grand], 'grand',
+         [GRAND, GRAND[::-1] + GRAND[:2000]]),
+        ('create', ['create', 'neuve'], 'neuve', [None, b'']),
+        ('delete', ['delete', 'todo'], 'todo', [TODO, None]),
+    ], base
+
+
+def verifie(c, base, note, permis, quoi, echecs):
+    """The card after a cut and the start-up: the note old or new, the rest untouched,
+    nothing of the program's left, and a clean check."""
+    media = Fat16(c.image)
+    if media.media_perdu():
+        media.rend_media()
+        media.ecrit()
+        verifie.media += 1
+    vu = c.contenu()
+    attendu = dict(base)
+    attendu.pop(note, None)
+    if vu.get(note) not in permis:
+        echecs.append('%s: %s holds %s' % (quoi, note, 'nothing' if note not in vu else '%d other bytes' % len(vu[note])))
+    vu.pop(note, None)
+    if vu != attendu:
+        echecs.append('%s: the folder holds %s' % (quoi, sorted(vu)))
+    rc, sortie = fsck(c.image)
+    if rc != 0 or len(sortie.strip().splitlines()) > 2:
+        echecs.append('%s: fsck.vfat -n: %s' % (quoi, sortie.strip().replace('\n', ' | ')))
+
+
+verifie.media = 0
+
+
+def essai_coupures(dossier):
+    c = Carte(dossier)
+    prepare(c)
+    propre = os.path.join(dossier, 'base.img')
+    shutil.copy(c.image, propre)
+    coupee = os.path.join(dossier, 'coupee.img')
+    ops, base = operations(dossier)
+    echecs, points = [], 0
+
+    def demarre(point):
+        carte(point, 'start')
+    for quoi, args, note, permis in ops:
+        shutil.copy(propre, c.image)
+        n = c.sous(lambda point: carte(point, *args))
+        print('%s: %d writes' % (quoi, n), flush=True)
+        for k in range(1, n + 1):
+            for demi in (False, True):
+                nom = '%s, cut at write %d of %d%s' % (quoi, k, n, ' (torn)' if demi else '')
+                shutil.copy(propre, c.image)
+                c.sous(lambda point: carte(point, *args), k, demi)
+                shutil.copy(c.image, coupee)
+                m = c.sous(demarre)
+                points += 1
+                verifie(c, base, note, permis, nom, echecs)
+                # The start-up itself cut at each of its writes, then run again.
+                for j in range(1, m + 1):
+                    shutil.copy(coupee, c.image)
+                    c.sous(demarre, j, demi)
+                    c.sous(demarre)
+                    points += 1
+                    verifie(c, base, note, permis, '%s, start-up cut at write %d of %d' % (nom, j, m), echecs)
+    return points, echecs
+
+
+def essai_renommage_coupe(dossier):
+    """The kernel's rename of ".sauve-Ab3xY9" over "todo", cut between its two steps: both
+    entries on the chain of clusters that holds the new text."""
+    c = Carte(dossier)
+    prepare(c)
+
+    def pose(point):
+        with open(os.path.join(point, 'dossier', '.sauve-Ab3xY9'), 'wb') as f:
+            f.write(b'the old text of the temporary file')
+    c.sous(pose)
+    img = Fat16(c.image)
+    entrees = img.entrees(img.dossier('dossier'))
+    temp, todo = entrees['.sauve-Ab3xY9'], entrees['todo']
+    for g in img.chaine(temp[1]):
+        img.pose(g, 0)
+    img.pointe(temp[0], todo[1], todo[2])
+    img.ecrit()
+    echecs = []
+    c.sous(lambda point: carte(point, 'start'))
+    verifie(c, {'autre': AUTRE, 'todo': TODO, 'grand': GRAND}, 'todo', [TODO],
+            'a rename cut between its steps', echecs)
+    return echecs
+
+
+def essai_tests_dossier(dossier):
+    c = Carte(dossier)
+    c.neuve()
+    env = dict(os.environ, SCRIVELLE_TESTS_DOSSIER=os.path.join(c.point, 'tests'),
+               SDL_VIDEODRIVER='dummy', SDL_AUDIODRIVER='dummy')
+    sortie = []
+
+    def lance(point):
+        os.mkdir(os.path.join(point, 'tests'))
+        r = subprocess.run([TESTS, '--gtest_filter=' + TESTS_DOSSIER], env=env, capture_output=True, text=True)
+        sortie.append(r)
+    c.sous(lance)
+    r = sortie[0]
+    print(r.stdout.strip().splitlines()[-1] if r.stdout.strip() else '', flush=True)
+    return [] if r.returncode == 0 else ['the folder tests on the card:\n' + r.stdout[-4000:]]
+
+
+def main():
+    if not os.path.exists('/dev/fuse'):
+        print('test_card: no /dev/fuse on this machine: the card tests do not run here')
+        return 0
+    debut = time.time()
+    echecs = []
+    base = '/dev/shm' if os.access('/dev/shm', os.W_OK) else None
+    with tempfile.TemporaryDirectory(prefix='scrivelle-carte-', dir=base) as d:
+        echecs += essai_tests_dossier(d)
+        echecs += essai_renommage_coupe(d)
+        points, e = essai_coupures(d)
+        echecs += e
+    print('power cuts tried: %d; cleared media bytes put back: %d; %.0f s'
+          % (points, verifie.media, time.time() - debut))
+    for e in echecs[:40]:
+        print('FAIL', e)
+    if len(echecs) > 40:
+        print('... and %d more' % (len(echecs) - 40))
+    return 1 if echecs else 0
+
+
+if __name__ == '__main__':
+    sys.exit(main())
