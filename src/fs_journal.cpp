@@ -136,11 +136,12 @@ bool FsEcritNeuf(const char* chemin, unsigned mode, const char* octets, size_t n
     return ok;
 }
 
-// Removes the entry and makes its removal last.
-void FsRetire(const char* chemin)
+// Removes the entry and makes its removal last. True when it went.
+bool FsRetire(const char* chemin)
 {
-    unlink(chemin);
+    bool ok = unlink(chemin) == 0;
     FsSyncDossierDe(chemin);
+    return ok;
 }
 
 // Reads the journal at chemin into Journal. True when it is whole: magic, then exactly the
@@ -234,8 +235,7 @@ void FsRetireSelonJournal(const char* journal, const char* note)
         // Cut while it was written, so the note is untouched. A file of this name that is
         // no journal but the note's very bytes may share its clusters: it stays.
         if (reguliere && FsMemesOctets(journal, note)) return;
-        FsRetire(journal);
-        Change = true;
+        if (FsRetire(journal)) Change = true;
         return;
     }
     if (!reguliere) return;  // missing (written in the second pass) or not a note's file
@@ -243,11 +243,10 @@ void FsRetireSelonJournal(const char* journal, const char* note)
     Mot ancienne = FsLitMot(Journal + 12);
     if (ancienne != JOURNAL_SANS_NOTE && FsEmpreinte(note, &longueur, &crc) && longueur == ancienne &&
         crc == FsLitMot(Journal + 16)) {
-        FsRetire(journal);  // cut before the note was touched: the old text stays
-    } else {
-        FsRetire(note);  // missing its new text, or its entry may be unsound: written anew
+        if (FsRetire(journal)) Change = true;  // cut before the note was touched: the old text stays
+    } else if (FsRetire(note)) {
+        Change = true;  // missing its new text, or its entry may be unsound: written anew
     }
-    Change = true;
 }
 
 // First pass over one entry: the removals.
@@ -263,13 +262,11 @@ bool FsPasseRetraits(const char* nom)
     if (FsNoteDe(note, nom, FS_EFFACE_PREFIXE)) {
         if (FsExiste(note)) FsSupprime(note);
         FsSyncDossierDe(note);
-        FsRetire(chemin);
-        Change = true;
+        if (FsRetire(chemin)) Change = true;
     } else if (FsNoteDe(note, nom, FS_JOURNAL_PREFIXE)) {
         FsRetireSelonJournal(chemin, note);
     } else if (FsEstTemporaireLien(nom) && (st.st_size == 0 || FsJournalisePareils(chemin))) {
-        FsRetire(chemin);  // an empty file has no clusters to share
-        Change = true;
+        if (FsRetire(chemin)) Change = true;  // an empty file has no clusters to share
     }
     return true;
 }
@@ -295,11 +292,13 @@ bool FsPasseEcritures(const char* nom)
 void FsRetablitDossier()
 {
     if (!FsDossierModifiablePour(DOSSIER_NOTES ".")) return;
-    // Removing entries while the folder is read may hide others from that reading.
-    do {
+    // Removing entries while the folder is read may hide others from that reading; each
+    // pass that removed something is followed by another (a bounded number).
+    for (int passe = 0; passe < 8; passe++) {
         Change = false;
         if (!FsListeDossier(FsPasseRetraits)) return;
-    } while (Change);
+        if (!Change) break;
+    }
     FsListeDossier(FsPasseEcritures);
 }
 

@@ -30,18 +30,20 @@ enum {
 
 // Loads the note into Texte (cleared first), cursor on line 0 at the top. A missing file
 // loads as one empty line. A note that does not fit the buffer, or whose file cannot be
-// read whole, loads as much as fits and sets TexteIncomplet.
+// read whole, loads as much as fits and sets TexteIncomplet, RaisonEchec saying why
+// (RAISON_INCOMPLETE, or what is wrong with a link); a save then gives that reason.
 void FnReadFile(const char* nom);
 
-// Saves Texte under the name without ever damaging the previous file: the text goes to a
-// temporary file that replaces the note only when fully written. Returns false, RaisonEchec
+// Saves Texte under the name without ever damaging the previous file, a power cut
+// included: the text goes to the note's journal first (fs_journal.cpp). Returns false, RaisonEchec
 // saying why, and leaves the note untouched, on any failure or when TexteIncomplet is set.
 // The cursor and the window stay where they are.
 bool FnWriteFile(const char* nom);
 
-// Start-up: lists the folder into ListeFichier (at most 50 names, none longer than 247 bytes,
-// no temporary files of the save) and removes the temporary files that cut saves left,
-// wherever they stand in the folder. A missing folder leaves the catalogue empty.
+// Start-up: finishes or undoes the saves and deletes that a power cut left (FsRetablitDossier),
+// then lists the folder into ListeFichier (at most 50 names, none longer than 247 bytes,
+// none of the program's own, one name for each file). A missing folder leaves the
+// catalogue empty.
 void FnLitDossier();
 
 // True when the name is listed; the empty name never is.

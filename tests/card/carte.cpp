@@ -17,16 +17,20 @@
 
 namespace {
 
-void Remplit(const std::string& octets)
+// Puts the bytes into Texte as a load would; false when they do not fit.
+bool Remplit(const std::string& octets)
 {
     FnClearText(&Texte);
     Texte.NbLignes = 1;
     for (char c : octets) {
         SLigne& l = Texte.Lignes[Texte.NbLignes - 1];
+        if (c == '\n' && Texte.NbLignes == TEXTE_NB_LIGNES) return false;
+        if (c != '\n' && (c == 0 || l.Longueur == LIGNE_LONGUEUR_MAX)) return false;
         if (c == '\n') Texte.NbLignes++;
         else l.Caracteres[l.Longueur++] = c;
     }
     TexteIncomplet = false;
+    return true;
 }
 
 }  // namespace
@@ -42,7 +46,7 @@ int main(int argc, char** argv)
         ok = true;
     } else if (quoi == "save" && argc == 4) {
         std::ifstream f(argv[3], std::ios::binary);
-        Remplit(std::string(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()));
+        if (!Remplit(std::string(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()))) return 2;
         ok = FnWriteFile(argv[2]);
     } else if (quoi == "create" && argc == 3) {
         ok = FnCreateFile(argv[2]);

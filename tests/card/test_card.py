@@ -13,9 +13,10 @@ SCRIVELLE_BUILD names the build folder. Without /dev/fuse it says so and passes.
 fusefat removes a file by freeing its chain from the first cluster on; when that cluster
 is already free it goes on to cluster 0 and clears the tables' first entry (the media
 byte), which the kernel's driver never does (it stops with an error and frees nothing).
-The program only removes such an entry where no other way exists (a cut left it, or it
-shares its clusters with a note); the test puts the media byte back, counts how often,
-and then asks the same of the card as everywhere else."""
+With the byte cleared, the next such removal makes fusefat loop forever. The program
+only removes such an entry where no other way exists (a cut left it, or it shares its
+clusters with a note); the test puts the media byte back after every mount, counts how
+often, and asks the same of the card as everywhere else."""
 import os
 import shutil
 import subprocess
@@ -41,8 +42,8 @@ TESTS_DOSSIER = ':'.join([
 ]) + '-Catalogue.ScanKeepsFolderOrder*'
 
 AUTRE = bytes(range(256)) * 12            # a neighbour that no operation may touch
-TODO = b'buy milk\ncall mum\n' * 55 + b'end'  # 993 bytes, one cluster
-GRAND = bytes((i * 7) % 251 for i in range(3000))
+TODO = (b'buy milk, call mum' * 2 + b'\n') * 27  # 999 bytes, one cluster
+GRAND = bytes(1 + (i * 7) % 250 for i in range(3000))  # lines of at most 250 bytes
 
 
 def monte(image, point, env=None):
@@ -65,11 +66,23 @@ def demonte(p, point):
         subprocess.run(['fusermount', '-u', point], stderr=subprocess.DEVNULL)
     else:
         subprocess.run(['fusermount', '-u', '-z', point], stderr=subprocess.DEVNULL)
-    p.wait()
+    try:
+        p.wait(timeout=30)
+    except subprocess.TimeoutExpired:
+        p.kill()
+        p.wait()
+        subprocess.run(['fusermount', '-u', '-z', point], stderr=subprocess.DEVNULL)
 
 
 def carte(point, *args):
-    return subprocess.run([CARTE] + list(args), cwd=point, capture_output=True)
+    try:
+        return subprocess.run([CARTE] + list(args), cwd=point, capture_output=True, timeout=10)
+    except subprocess.TimeoutExpired:
+        carte.bloque.append(' '.join(args))
+        return None
+
+
+carte.bloque = []
 
 
 def fsck(image):
@@ -104,6 +117,13 @@ class Carte:
             action(self.point)
         finally:
             demonte(p, self.point)
+        # fusefat cleared the media byte by freeing past a free first cluster (see above);
+        # with it cleared, fusefat loops forever on the next such removal.
+        media = Fat16(self.image)
+        if media.media_perdu():
+            media.rend_media()
+            media.ecrit()
+            verifie.media += 1
         with open(self.compte) if os.path.exists(self.compte) else open(os.devnull) as f:
             return int(f.read() or 0)
 
@@ -152,11 +172,6 @@ def operations(dossier):
 def verifie(c, base, note, permis, quoi, echecs):
     """The card after a cut and the start-up: the note old or new, the rest untouched,
     nothing of the program's left, and a clean check."""
-    media = Fat16(c.image)
-    if media.media_perdu():
-        media.rend_media()
-        media.ecrit()
-        verifie.media += 1
     vu = c.contenu()
     attendu = dict(base)
     attendu.pop(note, None)
@@ -187,23 +202,33 @@ def essai_coupures(dossier):
     for quoi, args, note, permis in ops:
         shutil.copy(propre, c.image)
         n = c.sous(lambda point: carte(point, *args))
-        print('%s: %d writes' % (quoi, n), flush=True)
+        print('%s: %d writes' % (quoi, n), end='', flush=True)
+        avant = points
         for k in range(1, n + 1):
             for demi in (False, True):
                 nom = '%s, cut at write %d of %d%s' % (quoi, k, n, ' (torn)' if demi else '')
                 shutil.copy(propre, c.image)
                 c.sous(lambda point: carte(point, *args), k, demi)
+                bloque = len(carte.bloque)
                 shutil.copy(c.image, coupee)
                 m = c.sous(demarre)
                 points += 1
                 verifie(c, base, note, permis, nom, echecs)
+                if len(carte.bloque) > bloque:
+                    echecs.append('%s: the start-up hung' % nom)
                 # The start-up itself cut at each of its writes, then run again.
                 for j in range(1, m + 1):
                     shutil.copy(coupee, c.image)
+                    bloque = len(carte.bloque)
                     c.sous(demarre, j, demi)
                     c.sous(demarre)
+                    if len(carte.bloque) > bloque:
+                        echecs.append('%s, start-up cut at write %d: the start-up hung' % (nom, j))
                     points += 1
                     verifie(c, base, note, permis, '%s, start-up cut at write %d of %d' % (nom, j, m), echecs)
+        print(', %d cut points' % (points - avant), flush=True)
+    if carte.bloque:
+        echecs.append('%d runs of the notes layer hung on the card' % len(carte.bloque))
     return points, echecs
 
 
