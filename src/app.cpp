@@ -112,6 +112,7 @@ static bool FnChargePolices()
     if (police == 0 || font8 == 0) return FnManque("arial.ttf", TTF_GetError());
     if (!FnPoliceEcrit(police) || !FnPoliceEcrit(font8))
         return FnManque("arial.ttf", "the font draws no text (a damaged file?)");
+    FnMesurePolice();
     return true;
 }
 

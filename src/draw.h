@@ -12,6 +12,27 @@ void DrawImage(SDL_Surface* image, int x, int y, int sx, int sy, int w, int h);
 void drawText(SDL_Surface* cible, const char* texte, int x, int y, int r, int g, int b);
 void drawMessage(SDL_Surface* cible, const char* texte, int x, int y, int r, int g, int b);
 
+// Reads the 12-point font's metrics of every byte value; called once the font is open.
+void FnMesurePolice();
+
+// drawText of the text's first n bytes, as much of it as shows from x to the column droite,
+// exactly as the whole text would show there: only the characters that can appear reach
+// SDL_ttf, with one to spare at the cut. texte[n] is restored after the call.
+void drawTextDebut(SDL_Surface* cible, char* texte, int n, int x, int y, int droite, int r,
+                   int g, int b);
+
+// Where the part of texte (n bytes, terminated at n) shown in a row of largeur pixels begins
+// so that its end is in sight: 0 when the whole text fits (kerning included), else the
+// first of the last characters that fit by the font's advances.
+int FnDebutVisible(char* texte, int n, int largeur);
+
+// drawText of texte (n bytes, terminated at n) from debut, a start FnDebutVisible gave, up
+// to the column droite; should kerning make it wider, it begins a character later.
+// sansDernier: the last character (the cursor mark) keeps its room but is not shown, so
+// that the text does not move as the mark blinks.
+void drawTextFin(SDL_Surface* cible, const char* texte, int n, int debut, int x, int y,
+                 int droite, bool sansDernier, int r, int g, int b);
+
 // True when x < px < x + w and y < py < y + h: the edges are outside.
 bool FnMouseCollision(int px, int py, int x, int y, int w, int h);
 

@@ -91,16 +91,43 @@ void FnClignote(int maintenant)
     }
 }
 
-// The current line in blue with the blinking mark after its last character.
-static void DessineLigneCourante()
+// The current line in Chaine with its cursor mark after its last character; returns the
+// line's length. *sous: the byte the mark covers.
+static int FnChaineCourante(char* sous)
 {
     const SLigne& l = LigneCourante();
     int n = FnCopieChaine(l.Caracteres, LIGNE_SAISIE_MAX);
     if (l.Longueur < n) n = l.Longueur;
-    if (AfficheCurseur == 1) Chaine[n] = '|';
+    *sous = Chaine[n];
+    Chaine[n] = '|';
     Chaine[n + 1] = 0;
-    drawText(ecran, Chaine, TEXTE_X, RANGEE_Y + RANGEE_H * (Texte.LigneActive - Texte.LigneDebut),
-             0, 0, 255);
+    return n;
+}
+
+// The first character shown of the current line: 0 when the line and its mark fit the
+// row, else the first of the last characters that fit before the mark. Measured with the
+// mark whether or not it shows, so that the text stays put while the mark blinks.
+static int FnDebutLigneCourante()
+{
+    char sous;
+    int n = FnChaineCourante(&sous);
+    return FnDebutVisible(Chaine, n + 1, RANGEE_LARGEUR);
+}
+
+// The current line in blue with the blinking mark after its last character; from debut,
+// a line too wide for its row.
+static void DessineLigneCourante(int debut)
+{
+    char sous;
+    int n = FnChaineCourante(&sous) + 1;
+    int y = RANGEE_Y + RANGEE_H * (Texte.LigneActive - Texte.LigneDebut);
+    if (debut > 0) {
+        drawTextFin(ecran, Chaine, n, debut, TEXTE_X, y, RANGEE_DROITE, AfficheCurseur != 1, 0, 0,
+                    255);
+        return;
+    }
+    if (AfficheCurseur != 1) Chaine[n - 1] = sous;
+    drawTextDebut(ecran, Chaine, n, TEXTE_X, y, RANGEE_DROITE, 0, 0, 255);
 }
 
 void AfficheTexte()
@@ -122,14 +149,19 @@ void AfficheTexte()
     Texte.LigneFin = Texte.LigneDebut + RANGEES;
     if (Texte.LigneFin > Texte.NbLignes) Texte.LigneFin = Texte.NbLignes;
 
+    // The pick comes first, so that the rows are drawn knowing the current line: one shown
+    // by its end has no black copy under it.
     for (int i = Texte.LigneDebut; i < Texte.LigneFin; i++) {
-        int r = i - Texte.LigneDebut;
-        DessineRangee(r, i + 1, Texte.Lignes[i].Caracteres);
-        if (FnRangeeTouchee(r)) Texte.LigneActive = i;
+        if (FnRangeeTouchee(i - Texte.LigneDebut)) Texte.LigneActive = i;
+    }
+    int debut = FnDebutLigneCourante();
+    for (int i = Texte.LigneDebut; i < Texte.LigneFin; i++) {
+        bool parSaFin = i == Texte.LigneActive && debut > 0;
+        DessineRangee(i - Texte.LigneDebut, i + 1, parSaFin ? "" : Texte.Lignes[i].Caracteres);
     }
 
     FnClignote((int)SDL_GetTicks());
-    DessineLigneCourante();
+    DessineLigneCourante(debut);
 
     DessineFleches();
     if (!Message.GetActive()) {

@@ -94,6 +94,15 @@ void FnSupprimeNote()
     FnCadreListe();
 }
 
+// The name field: a name wider than the field shows its end, the last characters typed.
+static void DessineNom()
+{
+    int n = FnCopieChaine(ChaineTitre, LIGNE_VISIBLE_MAX);
+    int debut = FnDebutVisible(Chaine, n, NOM_DROITE - NOM_X + 1);
+    if (debut > 0) drawTextFin(ecran, Chaine, n, debut, NOM_X, CHAMP_Y, NOM_DROITE, false, 0, 0, 0);
+    else drawTextDebut(ecran, Chaine, n, NOM_X, CHAMP_Y, NOM_DROITE, 0, 0, 0);
+}
+
 void Menu()
 {
     DessineDecor();
@@ -124,7 +133,7 @@ void Menu()
         }
     }
 
-    drawText(ecran, ChaineTitre, NOM_X, CHAMP_Y, 0, 0, 0);
+    DessineNom();
 
     DessineFleches();
     if (!Message.GetActive()) {

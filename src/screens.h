@@ -11,6 +11,8 @@ enum {
     RANGEE_Y = 20,           // first row's text
     RANGEE_H = 12,
     TEXTE_X = 20,
+    RANGEE_DROITE = 300,     // a row's last column: its text never runs under the arrows
+    RANGEE_LARGEUR = RANGEE_DROITE - TEXTE_X + 1,
     BARRE_X = 15,            // highlight bar, 285 by 12, from y 24 + 12 * row
     BARRE_Y = 24,
     BARRE_L = 285,
@@ -24,6 +26,7 @@ enum {
     RETOUR_X = 54,
     CHAMP_Y = 124,           // the file list's name field, its name drawn at (10, 124)
     NOM_X = 10,
+    NOM_DROITE = 267,        // the name stays 7 pixels inside its box (x 3 to 274) on both sides
     MAJ_X = 280,             // shift button and indicator, 32 by 8
     MAJ_Y = 130,
     FLECHE_X = 301,          // arrows, 19 by 20
@@ -72,7 +75,8 @@ void DessineFleches();
 bool FnDemandeHaut();
 bool FnDemandeBas();
 
-// Row r's line number and text (cut to what Chaine holds), in black; y of the row.
+// Row r's line number and text in black, from its first character to the row's end;
+// Chaine keeps the whole text (as much as it holds). Returns y of the row.
 int DessineRangee(int r, int numero, const char* texte);
 
 // True when this frame's click picks row r (its band reaches into the next row's).
