@@ -46,6 +46,111 @@ bool RowHasBlue(int r)
     return false;
 }
 
+// ---- Long lines ----
+
+const int ROW2_Y = 20 + 12 * 2;  // the lines below are alone on row 2
+const Uint32 WHITE = 0xFFFFFFu;
+
+int Width(const std::string& text)
+{
+    int w = 0, h = 0;
+    TTF_SizeText(police, text.c_str(), &w, &h);
+    return w;
+}
+
+int Advance(char c)
+{
+    int minx, maxx, miny, maxy, advance = 0;
+    TTF_GlyphMetrics(police, (Uint8)c, &minx, &maxx, &miny, &maxy, &advance);
+    return advance;
+}
+
+// Ink between the columns x0 and x1 in row 2's upper half, above the dots of a line.
+bool UpperInk(int x0, int x1) { return test::InkIn(x0, ROW2_Y + 2, x1, ROW2_Y + 7); }
+
+// Glyphs without kerning up to the row's end, then "j"s: the first begins exactly at the
+// end, and its ink reaches a pixel back into the row.
+std::string ReachingBackAtTheCut()
+{
+    std::string s;
+    int pen = 0;
+    while ((RANGEE_LARGEUR - pen) % Advance('i') != 0) s += 'o', pen += Advance('o');
+    while (pen < RANGEE_LARGEUR) s += 'i', pen += Advance('i');
+    return s + std::string(253 - s.size(), 'j');
+}
+
+// Every row from its first character to column 300, pixel for pixel as the whole line
+// would show there, and nothing beyond: kerning and a glyph reaching back at the cut
+// change nothing.
+TEST_F(EditorTest, RowsShowTheirLineUpToTheArrowsAsTheWholeLineWould)
+{
+    std::string prose = "The quick brown fox jumps over a lazy do";
+    while (prose.size() < 253) prose += " " + prose;
+    std::string kerned;
+    while (kerned.size() < 253) kerned += "To";
+    const std::pair<const char*, std::string> lines[] = {
+        {"fits", "The quick brown fox jumps over a lazy do"}, {"too wide", prose.substr(0, 253)},
+        {"kerned pairs", kerned.substr(0, 253)}, {"reaching back", ReachingBackAtTheCut()},
+    };
+    for (const auto& [what, line] : lines) {
+        Open("n", "\n\n" + line);  // the current line is the empty first one
+        Frame();
+        std::vector<Uint32> shown = test::Pixels(TEXTE_X, ROW2_Y, RANGEE_LARGEUR, 14);
+        std::vector<Uint32> beyond = test::Pixels(RANGEE_DROITE + 1, ROW2_Y, 19, 14);
+        EXPECT_EQ(test::Differences(shown, test::WholeText(line, TEXTE_X, ROW2_Y, TEXTE_X, ROW2_Y,
+                                                     RANGEE_LARGEUR, 14)), 0) << what;
+        EXPECT_EQ(test::Differences(beyond, std::vector<Uint32>(beyond.size(), WHITE)), 0) << what;
+    }
+}
+
+// The current line and its mark: from the first character while both fit the row, by
+// the end once they do not, whether the mark shows or not.
+TEST_F(EditorTest, ACurrentLineWiderThanItsRowShowsItsEndAndTheMark)
+{
+    auto frameWithMark = [](int shown) {
+        AfficheCurseur = shown;
+        tempsPrecedent = (int)SDL_GetTicks() + 100000;  // hold the mark still
+        Frame();
+    };
+    std::string fits = "W";  // then as many dots as fit before the mark; one more is too many
+    while (Width(fits + ".|") <= RANGEE_LARGEUR) fits += '.';
+    for (const std::string& line : {fits, fits + "."}) {
+        Open("n", "\n\n" + line);
+        ClickAt(100, RowY(2));
+        for (int mark : {1, 0}) {
+            frameWithMark(mark);
+            EXPECT_EQ(UpperInk(TEXTE_X, TEXTE_X + 11), line == fits)
+                << line.size() << " characters, mark " << mark << ": the W shows while the line fits";
+        }
+    }
+
+    // At 253 characters: the last one, a W, and the mark after it, in blue only.
+    Open("n", "\n\n" + std::string(252, '.') + "W");
+    ClickAt(100, RowY(2));
+    frameWithMark(1);
+    std::vector<Uint32> withMark = test::Pixels(0, ROW2_Y, ECRAN_LARGEUR, 14);
+    frameWithMark(0);
+    std::vector<Uint32> without = test::Pixels(0, ROW2_Y, ECRAN_LARGEUR, 14);
+    auto rightmost = [](const std::vector<Uint32>& p) {
+        int x = -1;
+        for (size_t i = 0; i < p.size(); i++)
+            if (test::Ink(p[i]) && (int)(i % ECRAN_LARGEUR) > x) x = (int)(i % ECRAN_LARGEUR);
+        return x;
+    };
+    int markEnd = rightmost(withMark), wEnd = rightmost(without);
+    EXPECT_LE(markEnd, RANGEE_DROITE);
+    EXPECT_GT(markEnd, wEnd) << "the mark after the last character";
+    EXPECT_GT(wEnd, RANGEE_DROITE - 12);
+    EXPECT_TRUE(UpperInk(wEnd - 10, wEnd)) << "the W";
+    for (size_t i = 0; i < withMark.size(); i++) {
+        int x = (int)(i % ECRAN_LARGEUR);
+        if (x <= wEnd) ASSERT_EQ(withMark[i], without[i]) << "the text moved as the mark blinked, x " << x;
+        if (x >= TEXTE_X && test::Ink(withMark[i])) {
+            ASSERT_GT(withMark[i] & 0xFF, 0x90u) << "the black copy shows through at x " << x;
+        }
+    }
+}
+
 TEST_F(EditorTest, RoadOfOneKeyPress)
 {
     Open("road", "");

@@ -74,6 +74,30 @@ TEST_F(FileListTest, TypedNamesStopAtTwentyAndEraseCleanly)
     EXPECT_STREQ(ChaineTitre, "abx");
 }
 
+// Rows show a name up to the arrows as the whole name would; the name field shows a picked
+// name wider than itself by its end, and holds the whole name.
+TEST_F(FileListTest, LongNamesAreCutAtTheRowAndAPickedOneShowsItsEnd)
+{
+    const std::string fits = "The quick brown fox jumps over a lazy do";
+    const std::string longest = std::string(240, '.') + "WWWWWWW";  // 247 bytes
+    Names({fits.c_str(), longest.c_str()});
+    ClickAt(40, RowY(5));  // the bar away from the names
+    for (const std::string& name : {fits, longest}) {
+        Frame();
+        int y = 20 + 12 * RowOf(name.c_str());
+        std::vector<Uint32> shown = test::Pixels(20, y, 281, 14);
+        EXPECT_EQ(test::Differences(shown, test::WholeText(name, 20, y, 20, y, 281, 14)), 0)
+            << name.size() << " bytes";
+    }
+
+    ClickAt(40, RowY(RowOf(longest.c_str())));
+    EXPECT_EQ(ChaineTitre, longest);
+    Frame();
+    EXPECT_TRUE(test::InkIn(200, 126, 267, 131)) << "the name's end, its W";
+    EXPECT_FALSE(test::InkIn(268, 126, 272, 131)) << "nothing past the field's edge";
+    EXPECT_FALSE(test::InkIn(10, 126, 150, 131)) << "its start, dots only, is not in sight";
+}
+
 TEST_F(FileListTest, OnlyNameKeysOfTheSecondPageType)
 {
     Type("\n");
