@@ -1,7 +1,8 @@
 """The editor in a real window: an existing note changed in one place, a save that keeps
 the place, new line and backspace in the middle of a note, backspace and the keys that
-overlap, a note too big to save."""
+overlap, a note too big to save, a line typed past the row's end."""
 import harness
+import pictures
 
 setUpModule = harness.start_display
 tearDownModule = harness.stop_display
@@ -133,3 +134,40 @@ class OversizedNote(harness.EndToEnd):
         app.answer("acknowledge")
         app.wait_for(app.box_shown(False), "the notice closed")
         self.assertFolder({"long": original})
+
+
+class LongLine(harness.EndToEnd):
+    def test_typing_past_the_rows_end_keeps_the_last_character_and_the_mark_in_sight(self):
+        app = self.start(notes={"dots": b"." * 90})
+        open_note(app, "dots")
+        rows = app.layout["rows"]
+
+        def inked(shot, x0, x1):
+            """Columns with blue ink in the upper half of the first row, above the dots."""
+            return [x for x in range(x0, x1 + 1)
+                    if pictures.ink(shot, (x, rows["text_y"] + 2, 1, 6), near=(0, 0, 255))]
+
+        # Ninety dots and the mark fit the row; forty w's more do not, and the row then
+        # shows the line's end, w's from its start on.
+        app.type(b"w" * 40)
+        app.wait_for(lambda s: inked(s, rows["text_x"], rows["text_x"] + 30),
+                     "the row showing the end of the line")
+
+        # The mark blinks right after the last w, before the arrows, the text staying put.
+        shots = {}
+
+        def both_phases(shot):
+            shots[max(inked(shot, 250, 319) or [0])] = shot
+            return len(shots) >= 2
+        app.wait_for(both_phases, "the mark shown and hidden")
+        last_w, mark = min(shots), max(shots)
+        self.assertLessEqual(mark, 300, "the mark is not under the arrows")
+        self.assertGreater(last_w, 280, "the last w is at the row's end")
+        self.assertLessEqual(min(inked(shots[mark], last_w + 1, mark)) - last_w, 3,
+                             "the mark follows the last w")
+        self.assertEqual(inked(shots[mark], rows["text_x"], last_w),
+                         inked(shots[last_w], rows["text_x"], last_w), "the text moved")
+
+        app.icon("save")
+        app.wait_for(app.box_shown(), "the save notice")
+        self.assertFolder({"dots": b"." * 90 + b"w" * 40})
