@@ -84,7 +84,7 @@ void FnMesurePolice()
     }
 }
 
-static int Octet(const char* texte, int i)
+static int FnOctet(const char* texte, int i)
 {
     return (unsigned char)texte[i];
 }
@@ -97,7 +97,7 @@ static int FnCoupe(const char* texte, int n, int largeur, int decalage)
     int i = 0;
     int plume = 0;
     while (i < n && plume - decalage < largeur) {
-        plume += Avance[Octet(texte, i)];
+        plume += Avance[FnOctet(texte, i)];
         i++;
     }
     return i < n ? i + 1 : n;
@@ -107,14 +107,14 @@ static int FnCoupe(const char* texte, int n, int largeur, int decalage)
 // SDL_ttf's width runs from the first glyph's ink (or its pen) to the last glyph's reach.
 static int FnPlumeDerniere(const char* texte, int k, int largeurRendue)
 {
-    int g = Gauche[Octet(texte, 0)];
-    return largeurRendue + (g < 0 ? g : 0) - Portee[Octet(texte, k - 1)];
+    int g = Gauche[FnOctet(texte, 0)];
+    return largeurRendue + (g < 0 ? g : 0) - Portee[FnOctet(texte, k - 1)];
 }
 
 static int FnPlumePrevue(const char* texte, int k)
 {
     int plume = 0;
-    for (int i = 0; i < k - 1; i++) plume += Avance[Octet(texte, i)];
+    for (int i = 0; i < k - 1; i++) plume += Avance[FnOctet(texte, i)];
     return plume;
 }
 
@@ -160,7 +160,7 @@ static int FnLargeurPrevue(const char* texte, int n)
 {
     int plume = 0, gauche = 0, droite = 0;
     for (int i = 0; i < n; i++) {
-        int c = Octet(texte, i);
+        int c = FnOctet(texte, i);
         if (plume + Gauche[c] < gauche) gauche = plume + Gauche[c];
         if (plume + Portee[c] > droite) droite = plume + Portee[c];
         plume += Avance[c];
@@ -187,12 +187,12 @@ int FnDebutVisible(char* texte, int n, int largeur)
     // Kerning brings a pair a pixel or two closer, never by half their advances: only a
     // text less than twice the row's width by the metrics may fit after all.
     if (prevue <= 2 * largeur && !FnTropLarge(texte, n, largeur)) return 0;
-    // From the end, the longest tail that fits by the metrics (drawTextFin checks it).
-    int dernier = Octet(texte, n - 1);
+    // From the end, the longest tail that fits by the metrics (drawTextDepuis checks it).
+    int dernier = FnOctet(texte, n - 1);
     int debut = n - 1;
     int somme = 0;
     while (debut > 0) {
-        int c = Octet(texte, debut - 1);
+        int c = FnOctet(texte, debut - 1);
         int g = Gauche[c] < 0 ? Gauche[c] : 0;
         if (somme + Avance[c] + Portee[dernier] - g > largeur) break;
         somme += Avance[c];
@@ -201,9 +201,13 @@ int FnDebutVisible(char* texte, int n, int largeur)
     return debut;
 }
 
-void drawTextFin(SDL_Surface* cible, const char* texte, int n, int debut, int x, int y,
-                 int droite, bool sansDernier, int r, int g, int b)
+void drawTextDepuis(SDL_Surface* cible, char* texte, int n, int debut, int x, int y,
+                    int droite, bool sansDernier, int r, int g, int b)
 {
+    if (debut == 0) {
+        drawTextDebut(cible, texte, sansDernier ? n - 1 : n, x, y, droite, r, g, b);
+        return;
+    }
     int largeur = droite - x + 1;
     SDL_Surface* rendu = FnRendu(police, texte + debut, r, g, b);
     while (rendu != 0 && rendu->w > largeur && debut < n - 1) {
@@ -214,7 +218,7 @@ void drawTextFin(SDL_Surface* cible, const char* texte, int n, int debut, int x,
     // The last glyph's ink begins where its reach, counted back from the text's width,
     // and its left edge put it.
     if (sansDernier && rendu != 0) {
-        int c = Octet(texte, n - 1);
+        int c = FnOctet(texte, n - 1);
         droite = x + rendu->w - Portee[c] + Gauche[c] - 1;
     }
     FnPose(rendu, cible, x, y, droite);

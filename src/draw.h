@@ -26,12 +26,13 @@ void drawTextDebut(SDL_Surface* cible, char* texte, int n, int x, int y, int dro
 // first of the last characters that fit by the font's advances.
 int FnDebutVisible(char* texte, int n, int largeur);
 
-// drawText of texte (n bytes, terminated at n) from debut, a start FnDebutVisible gave, up
-// to the column droite; should kerning make it wider, it begins a character later.
-// sansDernier: the last character (the cursor mark) keeps its room but is not shown, so
+// Draws texte (n bytes, terminated at n) from debut, the start FnDebutVisible gave, up to
+// the column droite: from 0 as drawTextDebut; from further on the end is drawn whole and,
+// should kerning make it wider than the room, a character later. sansDernier: the last
+// character (the cursor mark) is not shown; a text shown by its end keeps its room, so
 // that the text does not move as the mark blinks.
-void drawTextFin(SDL_Surface* cible, const char* texte, int n, int debut, int x, int y,
-                 int droite, bool sansDernier, int r, int g, int b);
+void drawTextDepuis(SDL_Surface* cible, char* texte, int n, int debut, int x, int y,
+                    int droite, bool sansDernier, int r, int g, int b);
 
 // True when x < px < x + w and y < py < y + h: the edges are outside.
 bool FnMouseCollision(int px, int py, int x, int y, int w, int h);

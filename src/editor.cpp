@@ -92,16 +92,15 @@ void FnClignote(int maintenant)
 }
 
 // The current line in Chaine with its cursor mark after its last character; returns the
-// line's length. *sous: the byte the mark covers.
-static int FnChaineCourante(char* sous)
+// length of both.
+static int FnChaineCourante()
 {
     const SLigne& l = LigneCourante();
     int n = FnCopieChaine(l.Caracteres, LIGNE_SAISIE_MAX);
     if (l.Longueur < n) n = l.Longueur;
-    *sous = Chaine[n];
     Chaine[n] = '|';
     Chaine[n + 1] = 0;
-    return n;
+    return n + 1;
 }
 
 // The first character shown of the current line: 0 when the line and its mark fit the
@@ -109,25 +108,16 @@ static int FnChaineCourante(char* sous)
 // mark whether or not it shows, so that the text stays put while the mark blinks.
 static int FnDebutLigneCourante()
 {
-    char sous;
-    int n = FnChaineCourante(&sous);
-    return FnDebutVisible(Chaine, n + 1, RANGEE_LARGEUR);
+    return FnDebutVisible(Chaine, FnChaineCourante(), RANGEE_LARGEUR);
 }
 
 // The current line in blue with the blinking mark after its last character; from debut,
 // a line too wide for its row.
 static void DessineLigneCourante(int debut)
 {
-    char sous;
-    int n = FnChaineCourante(&sous) + 1;
-    int y = RANGEE_Y + RANGEE_H * (Texte.LigneActive - Texte.LigneDebut);
-    if (debut > 0) {
-        drawTextFin(ecran, Chaine, n, debut, TEXTE_X, y, RANGEE_DROITE, AfficheCurseur != 1, 0, 0,
-                    255);
-        return;
-    }
-    if (AfficheCurseur != 1) Chaine[n - 1] = sous;
-    drawTextDebut(ecran, Chaine, n, TEXTE_X, y, RANGEE_DROITE, 0, 0, 255);
+    drawTextDepuis(ecran, Chaine, FnChaineCourante(), debut, TEXTE_X,
+                   RANGEE_Y + RANGEE_H * (Texte.LigneActive - Texte.LigneDebut), RANGEE_DROITE,
+                   AfficheCurseur != 1, 0, 0, 255);
 }
 
 void AfficheTexte()

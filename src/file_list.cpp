@@ -99,8 +99,7 @@ static void DessineNom()
 {
     int n = FnCopieChaine(ChaineTitre, LIGNE_VISIBLE_MAX);
     int debut = FnDebutVisible(Chaine, n, NOM_DROITE - NOM_X + 1);
-    if (debut > 0) drawTextFin(ecran, Chaine, n, debut, NOM_X, CHAMP_Y, NOM_DROITE, false, 0, 0, 0);
-    else drawTextDebut(ecran, Chaine, n, NOM_X, CHAMP_Y, NOM_DROITE, 0, 0, 0);
+    drawTextDepuis(ecran, Chaine, n, debut, NOM_X, CHAMP_Y, NOM_DROITE, false, 0, 0, 0);
 }
 
 void Menu()
