@@ -35,10 +35,6 @@ enum {
 // The file list, shown while Etape is 0.
 void Menu();
 
-// Keeps the list's window on the names after one left the list: it never starts past the
-// last six names, nor before the first. The bar keeps its row, and every row stays shown.
-void FnCadreListe();
-
 // Carries out a confirmed delete of the note named by ChaineTitre. Done, the name field
 // shows the last listed name; failed, the name stays and a box says "File not deleted" and
 // why. Either way the next key starts a new name and the window keeps to the names.

@@ -11,6 +11,7 @@
 #include <sstream>
 
 #include "app.h"
+#include "resources.h"
 #include "screens.h"
 
 namespace fs = std::filesystem;
@@ -82,6 +83,7 @@ void EnsureScreen()
     ASSERT_GE(SDL_Init(SDL_INIT_TIMER | SDL_INIT_VIDEO), 0) << SDL_GetError();
     ecran = SDL_SetVideoMode(ECRAN_LARGEUR, ECRAN_HAUTEUR, ECRAN_BPP, 0);
     ASSERT_NE(ecran, nullptr) << SDL_GetError();
+    FnOuvrePolices();
     ASSERT_TRUE(FnChargeRessources());
 }
 
