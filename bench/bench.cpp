@@ -38,6 +38,7 @@
 #include "globals.h"
 #include "launcher.h"
 #include "message_box.h"
+#include "resources.h"
 #include "screens.h"
 
 namespace fs = std::filesystem;
@@ -281,6 +282,7 @@ bool StartSdl()
     setenv("SDL_AUDIODRIVER", "dummy", 1);
     if (TTF_Init() != 0 || SDL_Init(SDL_INIT_TIMER | SDL_INIT_VIDEO) < 0) return false;
     ecran = SDL_SetVideoMode(ECRAN_LARGEUR, ECRAN_HAUTEUR, ECRAN_BPP, 0);
+    FnOuvrePolices();
     return ecran != nullptr && FnChargeRessources();
 }
 

@@ -48,14 +48,16 @@ static void FnEfface()
     FnSuitLigneActive();
 }
 
-// Ends the current line at its length and inserts an empty line right after it, which
-// becomes current; the lines below move down. Refused when the note has 50 lines.
+// Ends the current line at its length and goes to the next line, the mark at its end.
+// Only on the last line does the note grow, by one empty line; refused at 50 lines.
 static void FnNouvelleLigne()
 {
     SLigne& l = LigneCourante();
-    if (!FnInsereLigneTexte(Texte.LigneActive + 1)) return;
+    bool derniere = Texte.LigneActive >= Texte.NbLignes - 1;
+    if (derniere && Texte.NbLignes >= TEXTE_NB_LIGNES) return;
     l.Caracteres[l.Longueur] = 0;
     Texte.LigneActive++;
+    if (derniere) Texte.NbLignes = Texte.LigneActive + 1;
     if (Texte.LigneActive > Texte.LigneDebut + RANGEES - 1) Texte.LigneDebut++;
 }
 

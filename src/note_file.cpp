@@ -83,7 +83,8 @@ void FnReadFile(const char* nom)
     fichier = 0;
 }
 
-bool FnWriteFile(const char* nom)
+// Writes Texte over the note; see FnWriteFile.
+static bool FnEcritNote(const char* nom)
 {
     char chemin[CHEMIN_TAILLE];
     char temp[FS_CHEMIN_MAX];
@@ -98,4 +99,13 @@ bool FnWriteFile(const char* nom)
         return false;
     }
     return FsTemporaireValide(temp, cible);
+}
+
+bool FnWriteFile(const char* nom)
+{
+    bool ecrit = FnEcritNote(nom);
+    // Written or not, the last six lines are shown with the cursor on the bottom one.
+    if (Texte.NbLignes > 0) Texte.LigneActive = Texte.NbLignes - 1;
+    if (Texte.NbLignes > RANGEES) Texte.LigneDebut = Texte.NbLignes - RANGEES;
+    return ecrit;
 }

@@ -7,7 +7,6 @@
 #include "globals.h"
 
 enum {
-    RANGEES = 6,             // rows of the six-line window
     RANGEE_Y = 20,           // first row's text
     RANGEE_H = 12,
     TEXTE_X = 20,
@@ -39,13 +38,9 @@ enum {
 // The file list, shown while Etape is 0.
 void Menu();
 
-// Keeps the list's window on the names after one left the list: it never starts past the
-// last six names, nor before the first. The bar keeps its row, and every row stays shown.
-void FnCadreListe();
-
-// Carries out a confirmed delete of the note named by ChaineTitre. Done, the name field is
-// empty; failed, the name stays and a box says "File not deleted" and why. Either way the
-// next key starts a new name and the window keeps to the names.
+// Carries out a confirmed delete of the note named by ChaineTitre. Done, the name field
+// shows the last listed name; failed, the name stays and a box says "File not deleted" and
+// why. Either way the next key starts a new name and the window keeps to the names.
 void FnSupprimeNote();
 
 // The editor, shown while Etape is not 0.

@@ -1,6 +1,6 @@
-"""The editor in a real window: an existing note changed in one place, a save that keeps
-the place, new line and backspace in the middle of a note, backspace and the keys that
-overlap, a note too big to save, a line typed past the row's end."""
+"""The editor in a real window: an existing note changed in one place, a save that goes
+to the end of the note, new line and backspace in the middle of a note, backspace and the
+keys that overlap, a note too big to save, a line typed past the row's end."""
 import harness
 import pictures
 
@@ -53,42 +53,39 @@ class ExistingNote(harness.EndToEnd):
         expected = list(self.LINES)
         expected[5] += b"x"
         self.assertFolder({"other": b"x", "journal": b"\n".join(expected)})
-        # The save keeps the place: the bar stays on the picked row, and what is typed
-        # next goes on at the end of the same line.
+        # The save goes to the end: the last line current on the bottom row, and what is
+        # typed next goes there.
         app.answer("acknowledge")
-        app.wait_for(lambda s: app.box_shown(False)(s) and app.bar_on(2)(s),
-                     "the notice closed and the bar still on the picked row")
+        app.wait_for(lambda s: app.box_shown(False)(s) and app.bar_on(5)(s),
+                     "the notice closed and the bar on the last row")
         app.type(b"y")
         app.icon("save")
         app.wait_for(app.box_shown(), "the second save notice")
-        expected[5] += b"y"
+        expected[10] += b"y"
         self.assertFolder({"other": b"x", "journal": b"\n".join(expected)})
 
 
 class LinesInTheMiddle(harness.EndToEnd):
-    def test_new_line_inserts_and_backspace_removes_only_the_empty_line(self):
+    def test_new_line_moves_down_and_backspace_removes_only_the_empty_line(self):
         app = self.start(notes={"list": b"abc\nb\nc"})
         open_note(app, "list")
 
-        # New line on the first of three lines: an empty line right after it, current.
+        # New line on the first of three lines: the second line current, nothing added.
         app.type(b"\n")
-        app.wait_for(lambda s: app.bar_on(1)(s) and app.rows_with_text(s) == [0, 2, 3],
-                     "an empty second line, the others moved down")
-        app.icon("save")
-        app.wait_for(app.box_shown(), "the save notice")
-        self.assertFolder({"list": b"abc\n\nb\nc"})
-        app.answer("acknowledge")
-        app.wait_for(lambda s: app.box_shown(False)(s) and app.bar_on(1)(s),
-                     "the notice closed, the bar still on the new line")
+        app.wait_for(lambda s: app.bar_on(1)(s) and app.rows_with_text(s) == [0, 2],
+                     "the second line current (blue), still three lines")
+        app.type(b"x\n\n")
+        app.wait_for(lambda s: app.bar_on(3)(s) and app.rows_with_text(s) == [0, 1, 2],
+                     "on the last line, new line adds an empty fourth line")
 
         # Backspace on it: the empty line goes and the line above is current, whole.
         app.backspace()
-        app.wait_for(lambda s: app.bar_on(0)(s) and app.rows_with_text(s) == [1, 2],
-                     "the empty line gone, the first line current")
+        app.wait_for(lambda s: app.bar_on(2)(s) and app.rows_with_text(s) == [0, 1],
+                     "the empty line gone, the third line current")
         app.type(b"d")
         app.icon("save")
-        app.wait_for(app.box_shown(), "the second save notice")
-        self.assertFolder({"list": b"abcd\nb\nc"})
+        app.wait_for(app.box_shown(), "the save notice")
+        self.assertFolder({"list": b"abc\nbx\ncd"})
 
 
 class Typing(harness.EndToEnd):

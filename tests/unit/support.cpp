@@ -12,6 +12,7 @@
 
 #include "app.h"
 #include "draw.h"
+#include "resources.h"
 #include "screens.h"
 
 namespace fs = std::filesystem;
@@ -83,6 +84,7 @@ void EnsureScreen()
     ASSERT_GE(SDL_Init(SDL_INIT_TIMER | SDL_INIT_VIDEO), 0) << SDL_GetError();
     ecran = SDL_SetVideoMode(ECRAN_LARGEUR, ECRAN_HAUTEUR, ECRAN_BPP, 0);
     ASSERT_NE(ecran, nullptr) << SDL_GetError();
+    FnOuvrePolices();
     ASSERT_TRUE(FnChargeRessources());
 }
 

@@ -214,14 +214,11 @@ TEST_F(EditorTest, NewLineOnLastFirstAndSixthRow)
     Open("n", "a\nb\nc");
     Type("\n");
     EXPECT_EQ(Texte.LigneActive, 1);
-    EXPECT_EQ(Line(1), "") << "an empty line is inserted after the current one";
-    EXPECT_EQ(Texte.NbLignes, 4);
-    EXPECT_EQ(Line(0), "a");
-    EXPECT_EQ(Line(2), "b") << "the lines below move down by one";
-    EXPECT_EQ(Line(3), "c");
+    EXPECT_EQ(Line(1), "b") << "the next line becomes current with its text";
+    EXPECT_EQ(Texte.NbLignes, 3) << "the note does not grow";
     Type("x");
     Save();
-    EXPECT_EQ(NoteBytes("n"), "a\nx\nb\nc");
+    EXPECT_EQ(NoteBytes("n"), "a\nbx\nc");
     Acknowledge();
 
     Open("m", "x");
@@ -365,20 +362,20 @@ TEST_F(EditorTest, ScrollsWithArrowsAndButtonsButNotUnderTheNotice)
     ASSERT_EQ(Texte.LigneActive, 3);
     Save();
     ASSERT_TRUE(Message.GetActive());
-    EXPECT_EQ(Texte.LigneDebut, 1) << "the save keeps the place";
-    EXPECT_EQ(Texte.LigneActive, 3);
+    ASSERT_EQ(Texte.LigneDebut, 1);
+    ASSERT_EQ(Texte.LigneActive, 6);
     test::Press(&TUP);
     test::Press(&TDOWN);
     ClickAt(310, 30);
     ClickAt(KeyX(0), KeyY(0));
     ClickAt(100, RowY(0));
     EXPECT_EQ(Texte.LigneDebut, 1);
-    EXPECT_EQ(Texte.LigneActive, 3);
-    EXPECT_EQ(Line(3), "4");
+    EXPECT_EQ(Texte.LigneActive, 6);
+    EXPECT_EQ(Line(6), "7");
 }
 
-// A save changes neither the current line nor the window: the bar stays where it was.
-TEST_F(EditorTest, SaveKeepsTheCurrentLineAndTheWindow)
+// A save, written or not, shows the last six lines with the cursor on the bottom one.
+TEST_F(EditorTest, SaveGoesToTheEndOfTheNote)
 {
     Open("n", "1\n2\n3\n4\n5\n6\n7\n8\n9\n10");
     test::Press(&TDOWN);
@@ -390,38 +387,43 @@ TEST_F(EditorTest, SaveKeepsTheCurrentLineAndTheWindow)
     EXPECT_STREQ(Message.GetLine1(), "File saved");
     EXPECT_EQ(NoteBytes("n"), "1\n2\n3\n4x\n5\n6\n7\n8\n9\n10");
     Acknowledge();
-    EXPECT_EQ(Texte.LigneActive, 3);
-    EXPECT_EQ(Texte.LigneDebut, 2);
-    EXPECT_TRUE(RowHasBlue(1)) << "the current line is still drawn on its row";
+    EXPECT_EQ(Texte.LigneActive, 9);
+    EXPECT_EQ(Texte.LigneDebut, 4);
+    EXPECT_TRUE(RowHasBlue(5)) << "the current line is drawn on the bottom row";
     Type("y");
-    EXPECT_EQ(Line(3), "4xy") << "typing goes on where it was";
+    EXPECT_EQ(Line(9), "10y");
+
+    Open("four", "a\nb\nc\nd");
+    Type("x");
+    std::filesystem::remove_all("dossier");
+    Save();
+    EXPECT_STREQ(Message.GetLine1(), "File not saved");
+    EXPECT_EQ(Texte.LigneActive, 3) << "a failed save goes to the end too";
+    EXPECT_EQ(Texte.LigneDebut, 0);
 }
 
-// New line in the middle of a note: an empty line right after the current one, the lines
-// below moved down, the window following the new line as it does on the last line.
-TEST_F(EditorTest, NewLineInsertsAfterTheCurrentLineAndTheWindowFollows)
+// New line in the middle of a note: the next line becomes current with its text, nothing
+// is inserted, and the window follows as it does on the last line.
+TEST_F(EditorTest, NewLineInTheMiddleGoesToTheNextLineAndTheWindowFollows)
 {
     Open("n", "a\nb\nc\nd\ne\nf\ng\nh");
     ClickAt(100, RowY(5));  // "f", on the sixth row
     Type("\n");
-    EXPECT_EQ(Texte.NbLignes, 9);
+    EXPECT_EQ(Texte.NbLignes, 8);
     EXPECT_EQ(Texte.LigneActive, 6);
-    EXPECT_EQ(Texte.LigneDebut, 1) << "the new line is shown on the sixth row";
-    EXPECT_EQ(Line(5), "f");
-    EXPECT_EQ(Line(6), "");
-    EXPECT_EQ(Line(7), "g");
-    EXPECT_EQ(Line(8), "h");
+    EXPECT_EQ(Texte.LigneDebut, 1) << "the next line is shown on the sixth row";
+    EXPECT_EQ(Line(6), "g");
     Type("x\ny");
     Save();
-    EXPECT_EQ(NoteBytes("n"), "a\nb\nc\nd\ne\nf\nx\ny\ng\nh");
+    EXPECT_EQ(NoteBytes("n"), "a\nb\nc\nd\ne\nf\ngx\nhy");
     Acknowledge();
 
     // The line ends at its length: a space left by a backspace does not stay.
     Open("m", "ab\ncd");
     Type("\b\n");
     EXPECT_EQ(Line(0), "a");
-    EXPECT_EQ(Line(1), "");
-    EXPECT_EQ(Line(2), "cd");
+    EXPECT_EQ(Line(1), "cd");
+    EXPECT_EQ(Texte.NbLignes, 2);
 }
 
 // A note that did not load whole says so as it opens; one that did says nothing.
@@ -475,10 +477,13 @@ TEST_F(EditorTest, FullNoteAndFullLineRefuseMore)
     for (int i = 0; i < 49; i++) lines += "l\n";
     Open("full", lines);  // 50 lines
     ASSERT_EQ(Texte.NbLignes, 50);
-    ClickAt(100, RowY(0));
+    Type("\n");
+    EXPECT_EQ(Texte.LigneActive, 1) << "moving down a full note is no growth";
+    Save();  // to the last line
+    Acknowledge();
     Type("\n");
     EXPECT_EQ(Texte.NbLignes, 50);
-    EXPECT_EQ(Texte.LigneActive, 0);
+    EXPECT_EQ(Texte.LigneActive, 49);
 
     Open("long", std::string(250, 'w'));
     Type("abcdef");
