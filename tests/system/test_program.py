@@ -40,17 +40,25 @@ class ProgramTest(unittest.TestCase):
         shutil.copy(os.path.join(ASSETS, "arial.ttf"), self.dir)
         shutil.copytree(os.path.join(ASSETS, "image"), os.path.join(self.dir, "image"))
         self.log = os.path.join(self.dir, "launcher.log")
+        self.procs = []
 
     def tearDown(self):
+        # A program that did not end when it should have must not outlive its test.
+        for proc in self.procs:
+            if proc.poll() is None:
+                proc.kill()
+                proc.communicate()
         shutil.rmtree(self.dir, ignore_errors=True)
 
     def start(self, program="scrivelle_standin", env=None, stdout=subprocess.PIPE, pass_fds=()):
         env = env or dict(os.environ, SDL_VIDEODRIVER="dummy", SDL_AUDIODRIVER="dummy")
         env["SCRIVELLE_LAUNCH_LOG"] = self.log
         # Never the terminal the tests run in: a text-mode driver would take it over.
-        return subprocess.Popen([os.path.join(BUILD, program)], cwd=self.dir, env=env,
+        proc = subprocess.Popen([os.path.join(BUILD, program)], cwd=self.dir, env=env,
                                 stdin=subprocess.DEVNULL, stdout=stdout, stderr=subprocess.PIPE,
                                 pass_fds=pass_fds)
+        self.procs.append(proc)
+        return proc
 
     def wait_running(self, proc, seconds=0.5):
         """Lets the frame loop run for a while; fails if the program ends by itself."""
