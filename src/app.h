@@ -14,14 +14,6 @@ enum {
 // Returns 0, or one of the exit statuses above after printing the reason on stderr.
 int Demarrage();
 
-// Loads the two fonts and the twelve pictures from the working directory, keying those
-// that have a colour key. Returns false after naming on stderr the first file that is
-// missing, a font that draws no text, or a picture smaller than the layout needs.
-bool FnChargeRessources();
-
-// Closes both fonts (and their files); safe to call when they are not open.
-void FnFermePolices();
-
 // Brings the program state to what start-up leaves: buffers cleared, letters page,
 // empty name, catalogue read from "dossier/", keyboard placed at its strip.
 void FnEtatInitial();

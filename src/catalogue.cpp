@@ -96,6 +96,8 @@ void FnDelLigneFichier(const char* nom)
     n--;
     ListeFichier.Lignes[n].Caracteres[0] = 0;
     ListeFichier.NbLignes = n;
-    // Not the last listed name: a second delete would then remove a note nobody picked.
-    ChaineTitre[0] = 0;
+    // The name field shows the last listed name, not a neighbour of the deleted one.
+    // Listed names have at most 247 bytes: they fit.
+    if (n > 0) strcpy(ChaineTitre, ListeFichier.Lignes[n - 1].Caracteres);
+    else ChaineTitre[0] = 0;
 }

@@ -48,14 +48,16 @@ static void FnEfface()
     FnSuitLigneActive();
 }
 
-// Ends the current line at its length and inserts an empty line right after it, which
-// becomes current; the lines below move down. Refused when the note has 50 lines.
+// Ends the current line at its length and goes to the next line, the mark at its end.
+// Only on the last line does the note grow, by one empty line; refused at 50 lines.
 static void FnNouvelleLigne()
 {
     SLigne& l = LigneCourante();
-    if (!FnInsereLigneTexte(Texte.LigneActive + 1)) return;
+    bool derniere = Texte.LigneActive >= Texte.NbLignes - 1;
+    if (derniere && Texte.NbLignes >= TEXTE_NB_LIGNES) return;
     l.Caracteres[l.Longueur] = 0;
     Texte.LigneActive++;
+    if (derniere) Texte.NbLignes = Texte.LigneActive + 1;
     if (Texte.LigneActive > Texte.LigneDebut + RANGEES - 1) Texte.LigneDebut++;
 }
 
@@ -91,16 +93,33 @@ void FnClignote(int maintenant)
     }
 }
 
-// The current line in blue with the blinking mark after its last character.
-static void DessineLigneCourante()
+// The current line in Chaine with its cursor mark after its last character; returns the
+// length of both.
+static int FnChaineCourante()
 {
     const SLigne& l = LigneCourante();
     int n = FnCopieChaine(l.Caracteres, LIGNE_SAISIE_MAX);
     if (l.Longueur < n) n = l.Longueur;
-    if (AfficheCurseur == 1) Chaine[n] = '|';
+    Chaine[n] = '|';
     Chaine[n + 1] = 0;
-    drawText(ecran, Chaine, TEXTE_X, RANGEE_Y + RANGEE_H * (Texte.LigneActive - Texte.LigneDebut),
-             0, 0, 255);
+    return n + 1;
+}
+
+// The first character shown of the current line: 0 when the line and its mark fit the
+// row, else the first of the last characters that fit before the mark. Measured with the
+// mark whether or not it shows, so that the text stays put while the mark blinks.
+static int FnDebutLigneCourante()
+{
+    return FnDebutVisible(Chaine, FnChaineCourante(), RANGEE_LARGEUR);
+}
+
+// The current line in blue with the blinking mark after its last character; from debut,
+// a line too wide for its row.
+static void DessineLigneCourante(int debut)
+{
+    drawTextDepuis(ecran, Chaine, FnChaineCourante(), debut, TEXTE_X,
+                   RANGEE_Y + RANGEE_H * (Texte.LigneActive - Texte.LigneDebut), RANGEE_DROITE,
+                   AfficheCurseur != 1, 0, 0, 255);
 }
 
 void AfficheTexte()
@@ -122,14 +141,19 @@ void AfficheTexte()
     Texte.LigneFin = Texte.LigneDebut + RANGEES;
     if (Texte.LigneFin > Texte.NbLignes) Texte.LigneFin = Texte.NbLignes;
 
+    // The pick comes first, so that the rows are drawn knowing the current line: one shown
+    // by its end has no black copy under it.
     for (int i = Texte.LigneDebut; i < Texte.LigneFin; i++) {
-        int r = i - Texte.LigneDebut;
-        DessineRangee(r, i + 1, Texte.Lignes[i].Caracteres);
-        if (FnRangeeTouchee(r)) Texte.LigneActive = i;
+        if (FnRangeeTouchee(i - Texte.LigneDebut)) Texte.LigneActive = i;
+    }
+    int debut = FnDebutLigneCourante();
+    for (int i = Texte.LigneDebut; i < Texte.LigneFin; i++) {
+        bool parSaFin = i == Texte.LigneActive && debut > 0;
+        DessineRangee(i - Texte.LigneDebut, i + 1, parSaFin ? "" : Texte.Lignes[i].Caracteres);
     }
 
     FnClignote((int)SDL_GetTicks());
-    DessineLigneCourante();
+    DessineLigneCourante(debut);
 
     DessineFleches();
     if (!Message.GetActive()) {

@@ -21,17 +21,13 @@ static void FnTapeNom()
     }
 }
 
-// After a create the bar stands on the last name, the window at the end of the list
-// (or at its top when all names fit).
-static void FnBarreSurDernier()
+// Keeps the list's window on its names after any change: it never starts past the last
+// six names, nor before the first. The bar keeps its row, and every row stays shown.
+static void FnCadreListe()
 {
-    int dernier = ListeFichier.NbLignes - 1;
-    ListeFichier.LigneActive = dernier < 0 ? 0 : dernier;
-    ListeFichier.LigneDebut = 0;
-    if (ListeFichier.NbLignes > RANGEES) {
-        ListeFichier.LigneDebut = ListeFichier.NbLignes - RANGEES;
-        ListeFichier.LigneActive = RANGEES - 1;
-    }
+    int dernier = ListeFichier.NbLignes - RANGEES;
+    if (ListeFichier.LigneDebut > dernier) ListeFichier.LigneDebut = dernier;
+    if (ListeFichier.LigneDebut < 0) ListeFichier.LigneDebut = 0;
 }
 
 // Says in an information box that an operation on a note failed, and why.
@@ -40,11 +36,15 @@ static void FnDitEchec(const char* quoi)
     Message.SetMessage(quoi, RaisonEchec, false, MESSAGE_INFORMATION, ACTION_AUCUNE);
 }
 
-// Creates the named note (a failure says so); the bar goes to the last name either way.
+// Creates the named note (a failure says so); either way the bar goes to the last name,
+// the window to the end of the list.
 static void FnCree()
 {
     if (!FnCreateFile(ChaineTitre)) FnDitEchec("File not created");
-    FnBarreSurDernier();
+    ListeFichier.LigneDebut = ListeFichier.NbLignes - RANGEES;
+    FnCadreListe();
+    int rangee = ListeFichier.NbLignes - 1 - ListeFichier.LigneDebut;
+    ListeFichier.LigneActive = rangee < 0 ? 0 : rangee;
 }
 
 // Opens the named note in the editor; one that did not load whole says why and that it
@@ -81,18 +81,19 @@ static void FnIcones()
     }
 }
 
-void FnCadreListe()
-{
-    int dernier = ListeFichier.NbLignes - RANGEES;
-    if (ListeFichier.LigneDebut > dernier) ListeFichier.LigneDebut = dernier;
-    if (ListeFichier.LigneDebut < 0) ListeFichier.LigneDebut = 0;
-}
-
 void FnSupprimeNote()
 {
     if (!FnRemoveFile(ChaineTitre)) FnDitEchec("File not deleted");
     IndChar = 0;
     FnCadreListe();
+}
+
+// The name field: a name wider than the field shows its end, the last characters typed.
+static void DessineNom()
+{
+    int n = FnCopieChaine(ChaineTitre, LIGNE_VISIBLE_MAX);
+    int debut = FnDebutVisible(Chaine, n, NOM_DROITE - NOM_X + 1);
+    drawTextDepuis(ecran, Chaine, n, debut, NOM_X, CHAMP_Y, NOM_DROITE, false, 0, 0, 0);
 }
 
 void Menu()
@@ -125,7 +126,7 @@ void Menu()
         }
     }
 
-    drawText(ecran, ChaineTitre, NOM_X, CHAMP_Y, 0, 0, 0);
+    DessineNom();
 
     DessineFleches();
     if (!Message.GetActive()) {

@@ -308,10 +308,9 @@ bool FsSupprime(const char* chemin)
 {
     struct stat st;
     if (lstat(chemin, &st) != 0) return errno == ENOENT || FsEchec();
+    // Removing an entry changes its folder, not the file: the user has confirmed it by
+    // name. A link is only a name: removing it leaves what it leads to alone.
     if (!FsDossierModifiablePour(chemin)) return false;
-    // On a memory card the read-only flag means "keep". A link is only a name: deleting
-    // it leaves what it leads to alone.
-    if (!S_ISLNK(st.st_mode) && !FsModifiable(st, RAISON_NOTE_LECTURE_SEULE)) return false;
     return remove(chemin) == 0 || errno == ENOENT || FsEchec();
 }
 

@@ -75,7 +75,7 @@ bool FsCreeVide(const char* chemin);
 
 // Deletes the entry at chemin (a file, a link, an empty folder). True when it is gone
 // afterwards, also when it was already missing; false when it is still there, RaisonEchec
-// saying why. An entry without a write bit, or in a folder without one, is kept.
+// saying why. An entry in a folder without a write bit is kept, whatever its own bits.
 bool FsSupprime(const char* chemin);
 
 // False, RaisonEchec set, when the folder that holds chemin has no write bit.

@@ -20,7 +20,8 @@ enum {
     SWITCH_Y = 208,
     TITRE_TAILLE = 255,       // bytes of ChaineTitre
     CHAINE_TAILLE = 255,      // bytes of Chaine
-    NOM_SAISI_MAX = 20        // characters of a name typed on the file list
+    NOM_SAISI_MAX = 20,       // characters of a name typed on the file list
+    RANGEES = 6               // rows of the six-line window of both screens
 };
 
 // ---- Display, fonts and pictures (start-up) ----

@@ -6,7 +6,7 @@
 #include <unistd.h>
 #include <SDL.h>
 #include <SDL_ttf.h>
-#include "app.h"
+#include "resources.h"
 #include "launcher.h"
 
 #ifndef LAUNCHER_DIR

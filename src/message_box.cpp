@@ -2,7 +2,6 @@
 #include <string.h>
 #include "globals.h"
 #include "draw.h"
-#include "screens.h"
 #include "message_box.h"
 
 // True when this frame's click lands on a button at x.
@@ -63,13 +62,9 @@ void FnCoupeTexteMessage(char* dest, const char* texte, int largeur)
     }
 }
 
-void ExecuteAction()
+int FnActionConfirmee()
 {
-    if (!(Message.GetClick() && Message.GetConfirm())) return;
-    if (Message.GetAction() == ACTION_SUPPRIMER) {
-        FnSupprimeNote();
-    } else if (Message.GetAction() == ACTION_QUITTER) {
-        done = 1;
-    }
+    if (!(Message.GetClick() && Message.GetConfirm())) return ACTION_AUCUNE;
     Message.SetClick(false);
+    return Message.GetAction();
 }

@@ -1,4 +1,4 @@
-// Drawing and answering the message box, and carrying out a confirmed question.
+// Drawing and answering the message box, and reporting a confirmed question.
 #ifndef MESSAGE_BOX_H
 #define MESSAGE_BOX_H
 
@@ -21,7 +21,8 @@ void DessineMessage();
 // call it when a box opens, not every frame.
 void FnCoupeTexteMessage(char* dest, const char* texte, int largeur);
 
-// Carries out a confirmed question once: delete the note named by ChaineTitre, or quit.
-void ExecuteAction();
+// The action of a question confirmed in this frame (ACTION_SUPPRIMER or ACTION_QUITTER),
+// reported once; ACTION_AUCUNE when there is none. The frame loop carries it out.
+int FnActionConfirmee();
 
 #endif

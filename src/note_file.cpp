@@ -91,11 +91,21 @@ void FnReadFile(const char* nom)
     RaisonLecture = RaisonEchec;
 }
 
-bool FnWriteFile(const char* nom)
+// Writes Texte over the note; see FnWriteFile.
+static bool FnEcritNote(const char* nom)
 {
     char chemin[CHEMIN_TAILLE];
     // An incomplete note would cut its file down to what the buffer holds.
     if (TexteIncomplet) return FsRefuse(RaisonLecture);
     if (!FsChemin(chemin, nom)) return FsRefuse(RAISON_NOM);
     return FsEcritNote(chemin, Octets, FnAssembleLignes());
+}
+
+bool FnWriteFile(const char* nom)
+{
+    bool ecrit = FnEcritNote(nom);
+    // Written or not, the last six lines are shown with the cursor on the bottom one.
+    if (Texte.NbLignes > 0) Texte.LigneActive = Texte.NbLignes - 1;
+    if (Texte.NbLignes > RANGEES) Texte.LigneDebut = Texte.NbLignes - RANGEES;
+    return ecrit;
 }

@@ -37,7 +37,7 @@ void FnReadFile(const char* nom);
 // Saves Texte under the name without ever damaging the previous file, a power cut
 // included: the text goes to the note's journal first (fs_journal.cpp). Returns false, RaisonEchec
 // saying why, and leaves the note untouched, on any failure or when TexteIncomplet is set.
-// The cursor and the window stay where they are.
+// Either way the cursor goes to the last line, the window to the last six lines.
 bool FnWriteFile(const char* nom);
 
 // Start-up: finishes or undoes the saves and deletes that a power cut left (FsRetablitDossier),
@@ -55,13 +55,14 @@ bool FindFile(const char* nom);
 // shaped like a save's temporary file, a full list, a full or read-only card...).
 bool FnCreateFile(const char* nom);
 
-// Deletes the note's file and then drops its name (also when the file was already gone).
+// Deletes the note's file, whatever its own mode bits say (the folder must be writable),
+// and then drops its name (also when the file was already gone).
 // The empty name and an unlisted one ask for nothing: true. False, RaisonEchec saying why,
 // when the file stays on the card; its name then stays listed.
 bool FnRemoveFile(const char* nom);
 
-// Drops a listed name and empties ChaineTitre, so that nothing names a note the user did
-// not pick. Called by FnRemoveFile.
+// Drops a listed name and copies the name now last in the list into ChaineTitre (empty
+// when none is left). Called by FnRemoveFile.
 void FnDelLigneFichier(const char* nom);
 
 #endif

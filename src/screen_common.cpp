@@ -65,8 +65,8 @@ int DessineRangee(int r, int numero, const char* texte)
     char nombre[12];
     int y = RANGEE_Y + RANGEE_H * r;
     drawText(ecran, itoa2(numero, nombre, 10), 1, y, 255, 255, 255);
-    FnCopieChaine(texte, LIGNE_VISIBLE_MAX);
-    drawText(ecran, Chaine, TEXTE_X, y, 0, 0, 0);
+    int n = FnCopieChaine(texte, LIGNE_VISIBLE_MAX);
+    drawTextDebut(ecran, Chaine, n, TEXTE_X, y, RANGEE_DROITE, 0, 0, 0);
     return y;
 }
 

@@ -7,10 +7,11 @@
 #include "globals.h"
 
 enum {
-    RANGEES = 6,             // rows of the six-line window
     RANGEE_Y = 20,           // first row's text
     RANGEE_H = 12,
     TEXTE_X = 20,
+    RANGEE_DROITE = 300,     // a row's last column: its text never runs under the arrows
+    RANGEE_LARGEUR = RANGEE_DROITE - TEXTE_X + 1,
     BARRE_X = 15,            // highlight bar, 285 by 12, from y 24 + 12 * row
     BARRE_Y = 24,
     BARRE_L = 285,
@@ -24,6 +25,7 @@ enum {
     RETOUR_X = 54,
     CHAMP_Y = 124,           // the file list's name field, its name drawn at (10, 124)
     NOM_X = 10,
+    NOM_DROITE = 267,        // the name stays 7 pixels inside its box (x 3 to 274) on both sides
     MAJ_X = 280,             // shift button and indicator, 32 by 8
     MAJ_Y = 130,
     FLECHE_X = 301,          // arrows, 19 by 20
@@ -36,13 +38,9 @@ enum {
 // The file list, shown while Etape is 0.
 void Menu();
 
-// Keeps the list's window on the names after one left the list: it never starts past the
-// last six names, nor before the first. The bar keeps its row, and every row stays shown.
-void FnCadreListe();
-
-// Carries out a confirmed delete of the note named by ChaineTitre. Done, the name field is
-// empty; failed, the name stays and a box says "File not deleted" and why. Either way the
-// next key starts a new name and the window keeps to the names.
+// Carries out a confirmed delete of the note named by ChaineTitre. Done, the name field
+// shows the last listed name; failed, the name stays and a box says "File not deleted" and
+// why. Either way the next key starts a new name and the window keeps to the names.
 void FnSupprimeNote();
 
 // The editor, shown while Etape is not 0.
@@ -72,7 +70,8 @@ void DessineFleches();
 bool FnDemandeHaut();
 bool FnDemandeBas();
 
-// Row r's line number and text (cut to what Chaine holds), in black; y of the row.
+// Row r's line number and text in black, from its first character to the row's end;
+// Chaine keeps the whole text (as much as it holds). Returns y of the row.
 int DessineRangee(int r, int numero, const char* texte);
 
 // True when this frame's click picks row r (its band reaches into the next row's).

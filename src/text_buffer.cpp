@@ -25,15 +25,3 @@ void FnDelLigneTexte(int n)
     Texte.Lignes[Texte.NbLignes].Longueur = 0;
 }
 
-bool FnInsereLigneTexte(int n)
-{
-    if (n < 0 || n > Texte.NbLignes || Texte.NbLignes >= TEXTE_NB_LIGNES) return false;
-    for (int j = Texte.NbLignes; j > n; j--) {
-        Texte.Lignes[j] = Texte.Lignes[j - 1];
-    }
-    Texte.NbLignes++;
-    Texte.Lignes[n].Caracteres[0] = 0;
-    Texte.Lignes[n].Longueur = 0;
-    Texte.Lignes[n].LongueurInitiale = 0;
-    return true;
-}

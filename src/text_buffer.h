@@ -29,9 +29,4 @@ void FnClearText(STexte* t);
 // Leaves the indices alone: the editor moves its cursor itself.
 void FnDelLigneTexte(int n);
 
-// Inserts an empty line at index n (0 <= n <= NbLignes) of the global Texte; the lines
-// from n on move down by one. False, nothing changed, when the note already has 50 lines.
-// Leaves the indices alone, as FnDelLigneTexte does.
-bool FnInsereLigneTexte(int n);
-
 #endif

@@ -1,7 +1,8 @@
-"""The editor in a real window: an existing note changed in one place, a save that keeps
-the place, new line and backspace in the middle of a note, backspace and the keys that
-overlap, a note too big to save."""
+"""The editor in a real window: an existing note changed in one place, a save that goes
+to the end of the note, new line and backspace in the middle of a note, backspace and the
+keys that overlap, a note too big to save, a line typed past the row's end."""
 import harness
+import pictures
 
 setUpModule = harness.start_display
 tearDownModule = harness.stop_display
@@ -52,42 +53,39 @@ class ExistingNote(harness.EndToEnd):
         expected = list(self.LINES)
         expected[5] += b"x"
         self.assertFolder({"other": b"x", "journal": b"\n".join(expected)})
-        # The save keeps the place: the bar stays on the picked row, and what is typed
-        # next goes on at the end of the same line.
+        # The save goes to the end: the last line current on the bottom row, and what is
+        # typed next goes there.
         app.answer("acknowledge")
-        app.wait_for(lambda s: app.box_shown(False)(s) and app.bar_on(2)(s),
-                     "the notice closed and the bar still on the picked row")
+        app.wait_for(lambda s: app.box_shown(False)(s) and app.bar_on(5)(s),
+                     "the notice closed and the bar on the last row")
         app.type(b"y")
         app.icon("save")
         app.wait_for(app.box_shown(), "the second save notice")
-        expected[5] += b"y"
+        expected[10] += b"y"
         self.assertFolder({"other": b"x", "journal": b"\n".join(expected)})
 
 
 class LinesInTheMiddle(harness.EndToEnd):
-    def test_new_line_inserts_and_backspace_removes_only_the_empty_line(self):
+    def test_new_line_moves_down_and_backspace_removes_only_the_empty_line(self):
         app = self.start(notes={"list": b"abc\nb\nc"})
         open_note(app, "list")
 
-        # New line on the first of three lines: an empty line right after it, current.
+        # New line on the first of three lines: the second line current, nothing added.
         app.type(b"\n")
-        app.wait_for(lambda s: app.bar_on(1)(s) and app.rows_with_text(s) == [0, 2, 3],
-                     "an empty second line, the others moved down")
-        app.icon("save")
-        app.wait_for(app.box_shown(), "the save notice")
-        self.assertFolder({"list": b"abc\n\nb\nc"})
-        app.answer("acknowledge")
-        app.wait_for(lambda s: app.box_shown(False)(s) and app.bar_on(1)(s),
-                     "the notice closed, the bar still on the new line")
+        app.wait_for(lambda s: app.bar_on(1)(s) and app.rows_with_text(s) == [0, 2],
+                     "the second line current (blue), still three lines")
+        app.type(b"x\n\n")
+        app.wait_for(lambda s: app.bar_on(3)(s) and app.rows_with_text(s) == [0, 1, 2],
+                     "on the last line, new line adds an empty fourth line")
 
         # Backspace on it: the empty line goes and the line above is current, whole.
         app.backspace()
-        app.wait_for(lambda s: app.bar_on(0)(s) and app.rows_with_text(s) == [1, 2],
-                     "the empty line gone, the first line current")
+        app.wait_for(lambda s: app.bar_on(2)(s) and app.rows_with_text(s) == [0, 1],
+                     "the empty line gone, the third line current")
         app.type(b"d")
         app.icon("save")
-        app.wait_for(app.box_shown(), "the second save notice")
-        self.assertFolder({"list": b"abcd\nb\nc"})
+        app.wait_for(app.box_shown(), "the save notice")
+        self.assertFolder({"list": b"abc\nbx\ncd"})
 
 
 class Typing(harness.EndToEnd):
@@ -133,3 +131,40 @@ class OversizedNote(harness.EndToEnd):
         app.answer("acknowledge")
         app.wait_for(app.box_shown(False), "the notice closed")
         self.assertFolder({"long": original})
+
+
+class LongLine(harness.EndToEnd):
+    def test_typing_past_the_rows_end_keeps_the_last_character_and_the_mark_in_sight(self):
+        app = self.start(notes={"dots": b"." * 90})
+        open_note(app, "dots")
+        rows = app.layout["rows"]
+
+        def inked(shot, x0, x1):
+            """Columns with blue ink in the upper half of the first row, above the dots."""
+            return [x for x in range(x0, x1 + 1)
+                    if pictures.ink(shot, (x, rows["text_y"] + 2, 1, 6), near=(0, 0, 255))]
+
+        # Ninety dots and the mark fit the row; forty w's more do not, and the row then
+        # shows the line's end, w's from its start on.
+        app.type(b"w" * 40)
+        app.wait_for(lambda s: inked(s, rows["text_x"], rows["text_x"] + 30),
+                     "the row showing the end of the line")
+
+        # The mark blinks right after the last w, before the arrows, the text staying put.
+        shots = {}
+
+        def both_phases(shot):
+            shots[max(inked(shot, 250, 319) or [0])] = shot
+            return len(shots) >= 2
+        app.wait_for(both_phases, "the mark shown and hidden")
+        last_w, mark = min(shots), max(shots)
+        self.assertLessEqual(mark, 300, "the mark is not under the arrows")
+        self.assertGreater(last_w, 280, "the last w is at the row's end")
+        self.assertLessEqual(min(inked(shots[mark], last_w + 1, mark)) - last_w, 3,
+                             "the mark follows the last w")
+        self.assertEqual(inked(shots[mark], rows["text_x"], last_w),
+                         inked(shots[last_w], rows["text_x"], last_w), "the text moved")
+
+        app.icon("save")
+        app.wait_for(app.box_shown(), "the save notice")
+        self.assertFolder({"dots": b"." * 90 + b"w" * 40})

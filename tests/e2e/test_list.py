@@ -1,5 +1,5 @@
 """The file list in a real window: a first note from nothing, deleting (the question names
-the note; the name field empties), quitting by the question."""
+the note; the name field shows the last listed name), quitting by the question."""
 import time
 
 import harness
@@ -99,8 +99,8 @@ class Delete(harness.EndToEnd):
         rest = {k: v for k, v in self.NOTES.items() if k != "beta"}
         self.assertFolder(rest)
 
-        # The name field is empty: nothing names a note the user did not pick.
-        self.assertEqual(app.name_ink(app.shot()), 0)
+        # The name field shows the last listed name; the next key starts a new name.
+        self.assertGreater(app.name_ink(app.shot()), 0)
         app.type(b"z")
         app.icon("create")
         self.assertTrue(harness.poll(lambda: "z" in app.listing()), app.listing())
@@ -108,7 +108,7 @@ class Delete(harness.EndToEnd):
                      "the new name listed last, under the bar")
         self.assertFolder(dict(rest, z=b""))
 
-    def test_the_question_names_the_note_and_a_second_delete_asks_nothing(self):
+    def test_the_question_names_the_note_and_a_second_delete_names_the_last(self):
         notes = {"one": b"1", "two": b"2", "three": b"3", "four": b"4"}
         app = self.start(notes=dict(notes))
         order = app.listing()
@@ -116,7 +116,7 @@ class Delete(harness.EndToEnd):
 
         # Each question names its own note on the second line.
         seen = []
-        for row in (1, 2):
+        for row in (1, 3):
             app.pick_row(row)
             app.wait_for(lambda s: app.bar_on(row)(s) and app.name_ink(s) > 0, "a row picked")
             app.icon("delete")
@@ -127,7 +127,7 @@ class Delete(harness.EndToEnd):
             app.wait_for(app.box_shown(False), "the question closed")
         self.assertNotEqual(seen[0], seen[1], "two notes, two names in the question")
 
-        # Row 1 deleted: the bar stays on row 1, the name field is empty.
+        # Row 1 deleted: the bar stays on row 1, the name field shows the last listed name.
         app.pick_row(1)
         app.wait_for(app.bar_on(1), "row 1 picked again")
         app.icon("delete")
@@ -135,13 +135,13 @@ class Delete(harness.EndToEnd):
         app.answer("confirm")
         self.assertTrue(harness.poll(lambda: order[1] not in app.listing()), app.listing())
         app.wait_for(lambda s: app.box_shown(False)(s) and app.rows_with_text(s) == [0, 1, 2]
-                     and app.bar_on(1)(s) and app.name_ink(s) == 0,
-                     "three names left, the bar on row 1, the name field empty")
+                     and app.bar_on(1)(s) and app.name_ink(s) > 0,
+                     "three names left, the bar on row 1, a name in the name field")
 
-        # A second delete asks nothing: the row picked after it moves the bar, which it
-        # could not under a question, and no note goes.
+        # A second delete asks first, naming that last note; declined, nothing goes.
         app.icon("delete")
-        app.pick_row(3)
-        app.wait_for(lambda s: app.bar_on(3)(s) and app.box_shown(False)(s),
-                     "no question, the bar on row 3")
+        shot = app.wait_for(app.box_shown(), "the second delete question")
+        self.assertEqual(app.box_second_line_pixels(shot), seen[1], "it names the last note")
+        app.answer("decline")
+        app.wait_for(app.box_shown(False), "the question closed")
         self.assertFolder({k: v for k, v in notes.items() if k != order[1]})

@@ -349,12 +349,11 @@ void Retire(const std::string& brut, bool parTitre)
     bool listee = !nom.empty() && Listee(nom);
     Entree entree = avant[cle];
     bool ferme = DossierFerme(avant);
+    // A file's own mode bits do not matter: removing it changes the folder.
     bool doitRefuser = listee && entree.genre &&
-                       (ferme || (entree.genre == 'f' && (entree.mode & 0222) == 0) ||
-                        (entree.genre == 'd' && !entree.contenu.empty()));
+                       (ferme || (entree.genre == 'd' && !entree.contenu.empty()));
     bool doitFaire = listee && !ferme &&
-                     (!entree.genre || entree.genre == 'l' ||
-                      ((entree.genre == 'f' || entree.genre == 'p') && (entree.mode & 0222)));
+                     (!entree.genre || entree.genre == 'l' || entree.genre == 'f' || entree.genre == 'p');
     RaisonEchec = nullptr;
     bool fait = parTitre ? FnRemoveFile(ChaineTitre) : FnRemoveFile(brut.c_str());
     Photo apres = Photo::Prend();
@@ -363,8 +362,9 @@ void Retire(const std::string& brut, bool parTitre)
     if (doitFaire) VERIFIE(fait, "remove failed: %s", RaisonEchec);
     if (fait && listee) {
         VERIFIE(!apres[cle].genre, "remove said done and the entry stays");
-        VERIFIE(ChaineTitre[0] == 0, "ChaineTitre not empty after a removal");
         liste.erase(std::find(liste.begin(), liste.end(), nom));
+        VERIFIE(ChaineTitre == (liste.empty() ? std::string() : liste.back()),
+                "ChaineTitre is not the last listed name after a removal");
         avant.Retire(cle);
     } else {
         VERIFIE(fait || RaisonEchec != nullptr, "a failed remove gave no reason");
@@ -590,7 +590,8 @@ void Pas1(char pas, Lecteur& in, Etat& e)
         FnDelLigneFichier(ListeFichier.Lignes[k].Caracteres);
         avant.erase(avant.begin() + k);
         VERIFIE(Liste() == avant, "FnDelLigneFichier did not drop its line");
-        VERIFIE(ChaineTitre[0] == 0, "ChaineTitre not empty after a name was dropped");
+        VERIFIE(ChaineTitre == (avant.empty() ? std::string() : avant.back()),
+                "ChaineTitre is not the last listed name after a name was dropped");
         break;
     }
     }

@@ -2,8 +2,12 @@
 // two classes from their documented interface, independent of src/, and is linked with
 // nothing but the two objects and the C++ runtime. It fails to link if an operation is
 // missing from the objects or declared differently there, and exits 1 if one misbehaves.
+#include <sys/mman.h>
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstring>
+#include <new>
 
 class TTouche {
 public:
@@ -183,10 +187,42 @@ static void VerifieClavier(TClavier& k)
     Verifie(std::strcmp(k.GetChaine(), "bote") == 0, "GetChaine is the keyboard's own storage");
 }
 
+// A keyboard built over memory full of a pattern: the constructor sets the first byte of
+// the string alone, so a key written past the 60 slots shows in the bytes behind it.
+static void VerifieConstructeur()
+{
+    static union { double alignement; unsigned char octets[sizeof(TClavier)]; } zone;
+    std::memset(zone.octets, 0xAB, sizeof zone.octets);
+    TClavier* k = new (zone.octets) TClavier;
+    bool intact = true;
+    for (int i = 1; i < 254; i++) intact = intact && (unsigned char)k->GetChaine()[i] == 0xAB;
+    Verifie(intact, "the constructor writes only its 60 keys and the fields it sets");
+    k->~TClavier();
+}
+
+// The string to copy ends the last byte before an inaccessible page: reading past its
+// terminator ends the program.
+static void VerifieLectureBornee()
+{
+    long page = sysconf(_SC_PAGESIZE);
+    char* zone = (char*)mmap(0, 2 * page, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (zone == MAP_FAILED || mprotect(zone + page, page, PROT_NONE) != 0) {
+        Verifie(false, "a guarded page for SetChaine");
+        return;
+    }
+    char* mot = zone + page - 4;
+    std::memcpy(mot, "fin", 4);
+    Gardee.clavier.SetChaine(mot);
+    Verifie(std::strcmp(Gardee.clavier.GetChaine(), "fin") == 0, "SetChaine stops at the terminator");
+    munmap(zone, 2 * page);
+}
+
 int main()
 {
     VerifieTouche(Seule.touche);
     VerifieClavier(Gardee.clavier);
+    VerifieConstructeur();
+    VerifieLectureBornee();
     Verifie(GardeIntacte(Seule.garde) && GardeIntacte(Gardee.garde),
             "the objects stay within the classes as declared here");
     if (Echecs == 0) std::printf("keyboard objects: every operation links and behaves\n");

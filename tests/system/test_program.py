@@ -40,16 +40,25 @@ class ProgramTest(unittest.TestCase):
         shutil.copy(os.path.join(ASSETS, "arial.ttf"), self.dir)
         shutil.copytree(os.path.join(ASSETS, "image"), os.path.join(self.dir, "image"))
         self.log = os.path.join(self.dir, "launcher.log")
+        self.procs = []
 
     def tearDown(self):
+        # A program that did not end when it should have must not outlive its test.
+        for proc in self.procs:
+            if proc.poll() is None:
+                proc.kill()
+                proc.communicate()
         shutil.rmtree(self.dir, ignore_errors=True)
 
-    def start(self, program="scrivelle_standin", env=None, stdout=subprocess.PIPE):
+    def start(self, program="scrivelle_standin", env=None, stdout=subprocess.PIPE, pass_fds=()):
         env = env or dict(os.environ, SDL_VIDEODRIVER="dummy", SDL_AUDIODRIVER="dummy")
         env["SCRIVELLE_LAUNCH_LOG"] = self.log
         # Never the terminal the tests run in: a text-mode driver would take it over.
-        return subprocess.Popen([os.path.join(BUILD, program)], cwd=self.dir, env=env,
-                                stdin=subprocess.DEVNULL, stdout=stdout, stderr=subprocess.PIPE)
+        proc = subprocess.Popen([os.path.join(BUILD, program)], cwd=self.dir, env=env,
+                                stdin=subprocess.DEVNULL, stdout=stdout, stderr=subprocess.PIPE,
+                                pass_fds=pass_fds)
+        self.procs.append(proc)
+        return proc
 
     def wait_running(self, proc, seconds=0.5):
         """Lets the frame loop run for a while; fails if the program ends by itself."""
@@ -73,7 +82,12 @@ class ProgramTest(unittest.TestCase):
             return dict(line.rstrip("\n").split("=", 1) for line in f)
 
     def test_quits_on_sigterm_and_hands_over_to_the_launcher(self):
-        proc = self.start()
+        # A descriptor the program inherited open must not reach the launcher either.
+        inherited_fd = os.open(self.dir, os.O_RDONLY)
+        try:
+            proc = self.start(pass_fds=(inherited_fd,))
+        finally:
+            os.close(inherited_fd)
         self.wait_running(proc)
         proc.send_signal(signal.SIGTERM)  # SDL turns it into the window's quit event
         self.assertEqual(proc.wait(timeout=5), 0)

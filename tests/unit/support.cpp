@@ -11,6 +11,8 @@
 #include <sstream>
 
 #include "app.h"
+#include "draw.h"
+#include "resources.h"
 #include "screens.h"
 
 namespace fs = std::filesystem;
@@ -82,6 +84,7 @@ void EnsureScreen()
     ASSERT_GE(SDL_Init(SDL_INIT_TIMER | SDL_INIT_VIDEO), 0) << SDL_GetError();
     ecran = SDL_SetVideoMode(ECRAN_LARGEUR, ECRAN_HAUTEUR, ECRAN_BPP, 0);
     ASSERT_NE(ecran, nullptr) << SDL_GetError();
+    FnOuvrePolices();
     ASSERT_TRUE(FnChargeRessources());
 }
 
@@ -106,6 +109,41 @@ Uint32 Pixel(int x, int y)
     Uint8 r, g, b;
     SDL_GetRGB(v, ecran->format, &r, &g, &b);
     return (Uint32)r << 16 | (Uint32)g << 8 | b;
+}
+
+std::vector<Uint32> Pixels(int x, int y, int w, int h)
+{
+    std::vector<Uint32> p;
+    for (int j = y; j < y + h; j++)
+        for (int i = x; i < x + w; i++) p.push_back(Pixel(i, j));
+    return p;
+}
+
+std::vector<Uint32> WholeText(const std::string& text, int tx, int ty, int x, int y, int w, int h)
+{
+    SDL_FillRect(ecran, nullptr, SDL_MapRGB(ecran->format, 255, 255, 255));
+    drawText(ecran, text.c_str(), tx, ty, 0, 0, 0);
+    return Pixels(x, y, w, h);
+}
+
+bool Ink(Uint32 p)
+{
+    return (p >> 16) < 0x90 && ((p >> 8) & 0xFF) < 0x90;
+}
+
+bool InkIn(int x0, int y0, int x1, int y1)
+{
+    for (int y = y0; y <= y1; y++)
+        for (int x = x0; x <= x1; x++)
+            if (Ink(Pixel(x, y))) return true;
+    return false;
+}
+
+int Differences(const std::vector<Uint32>& a, const std::vector<Uint32>& b)
+{
+    int n = a.size() == b.size() ? 0 : 1;
+    for (size_t i = 0; i < a.size() && i < b.size(); i++) n += a[i] != b[i];
+    return n;
 }
 
 void Frame()

@@ -45,6 +45,20 @@ void ResetProgram();
 // Colour of a screen pixel as 0xRRGGBB.
 Uint32 Pixel(int x, int y);
 
+// The pixels of the screen's rectangle (x, y, w, h), row by row.
+std::vector<Uint32> Pixels(int x, int y, int w, int h);
+
+// The same rectangle after the whole text alone was drawn with drawText at (tx, ty) on a
+// white screen: what a row showed before rows were cut.
+std::vector<Uint32> WholeText(const std::string& text, int tx, int ty, int x, int y, int w, int h);
+
+// Text of the screens' own colours, black or blue: not white, nor the bar's light blue.
+bool Ink(Uint32 pixel);
+// Whether any pixel of the rectangle from (x0, y0) to (x1, y1) inclusive is ink.
+bool InkIn(int x0, int y0, int x1, int y1);
+// The number of pixels that differ between two same-sized lists.
+int Differences(const std::vector<Uint32>& a, const std::vector<Uint32>& b);
+
 // Frame driving: one frame after the input globals were set as given.
 void Frame();                                   // no input
 void ClickAt(int x, int y);                     // a touch released at (x, y)

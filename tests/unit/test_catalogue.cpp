@@ -137,14 +137,14 @@ TEST_F(Catalogue, UnsafeNamesNeverReachOutsideTheFolder)
 }
 
 // Removal of each position, called as the confirmed delete calls it: with ChaineTitre,
-// which is emptied, so that a second delete cannot take a note nobody picked.
-TEST_F(Catalogue, RemoveDropsNameAndEmptiesTheNameField)
+// which then holds the last listed name, not a neighbour of the deleted one.
+TEST_F(Catalogue, RemoveDropsNameAndShowsTheLastListed)
 {
-    struct Cas { Noms avant; std::string nom; Noms apres; } cas[] = {
-        {{"x", "y", "z"}, "x", {"y", "z"}},
-        {{"x", "y", "z"}, "y", {"x", "z"}},
-        {{"x", "y", "z"}, "z", {"x", "y"}},
-        {{"seule"}, "seule", {}},
+    struct Cas { Noms avant; std::string nom; Noms apres; std::string titre; } cas[] = {
+        {{"x", "y", "z"}, "x", {"y", "z"}, "z"},
+        {{"x", "y", "z"}, "y", {"x", "z"}, "z"},
+        {{"x", "y", "z"}, "z", {"x", "y"}, "y"},
+        {{"seule"}, "seule", {}, ""},
     };
     for (const Cas& c : cas) {
         for (const std::string& n : c.avant) Ecrit("dossier/" + n, n);
@@ -152,7 +152,7 @@ TEST_F(Catalogue, RemoveDropsNameAndEmptiesTheNameField)
         Titre(c.nom);
         EXPECT_TRUE(FnRemoveFile(ChaineTitre));
         EXPECT_EQ(Liste(), c.apres) << c.nom;
-        EXPECT_STREQ(ChaineTitre, "") << c.nom;
+        EXPECT_EQ(ChaineTitre, c.titre) << c.nom;
         EXPECT_EQ(ListeFichier.Lignes[c.apres.size()].Caracteres[0], 0) << c.nom;
         EXPECT_EQ(Entrees().size(), c.apres.size()) << c.nom;
         EXPECT_FALSE(Existe("dossier/" + c.nom));
@@ -189,5 +189,5 @@ TEST_F(Catalogue, DelLigneFichierAcceptsAListedLineAsArgument)
     Liste({"a", "b", "c"});
     FnDelLigneFichier(ListeFichier.Lignes[0].Caracteres);
     EXPECT_EQ(Liste(), (Noms{"b", "c"}));
-    EXPECT_STREQ(ChaineTitre, "");
+    EXPECT_STREQ(ChaineTitre, "c");
 }

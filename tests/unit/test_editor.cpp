@@ -46,6 +46,111 @@ bool RowHasBlue(int r)
     return false;
 }
 
+// ---- Long lines ----
+
+const int ROW2_Y = 20 + 12 * 2;  // the lines below are alone on row 2
+const Uint32 WHITE = 0xFFFFFFu;
+
+int Width(const std::string& text)
+{
+    int w = 0, h = 0;
+    TTF_SizeText(police, text.c_str(), &w, &h);
+    return w;
+}
+
+int Advance(char c)
+{
+    int minx, maxx, miny, maxy, advance = 0;
+    TTF_GlyphMetrics(police, (Uint8)c, &minx, &maxx, &miny, &maxy, &advance);
+    return advance;
+}
+
+// Ink between the columns x0 and x1 in row 2's upper half, above the dots of a line.
+bool UpperInk(int x0, int x1) { return test::InkIn(x0, ROW2_Y + 2, x1, ROW2_Y + 7); }
+
+// Glyphs without kerning up to the row's end, then "j"s: the first begins exactly at the
+// end, and its ink reaches a pixel back into the row.
+std::string ReachingBackAtTheCut()
+{
+    std::string s;
+    int pen = 0;
+    while ((RANGEE_LARGEUR - pen) % Advance('i') != 0) s += 'o', pen += Advance('o');
+    while (pen < RANGEE_LARGEUR) s += 'i', pen += Advance('i');
+    return s + std::string(253 - s.size(), 'j');
+}
+
+// Every row from its first character to column 300, pixel for pixel as the whole line
+// would show there, and nothing beyond: kerning and a glyph reaching back at the cut
+// change nothing.
+TEST_F(EditorTest, RowsShowTheirLineUpToTheArrowsAsTheWholeLineWould)
+{
+    std::string prose = "The quick brown fox jumps over a lazy do";
+    while (prose.size() < 253) prose += " " + prose;
+    std::string kerned;
+    while (kerned.size() < 253) kerned += "To";
+    const std::pair<const char*, std::string> lines[] = {
+        {"fits", "The quick brown fox jumps over a lazy do"}, {"too wide", prose.substr(0, 253)},
+        {"kerned pairs", kerned.substr(0, 253)}, {"reaching back", ReachingBackAtTheCut()},
+    };
+    for (const auto& [what, line] : lines) {
+        Open("n", "\n\n" + line);  // the current line is the empty first one
+        Frame();
+        std::vector<Uint32> shown = test::Pixels(TEXTE_X, ROW2_Y, RANGEE_LARGEUR, 14);
+        std::vector<Uint32> beyond = test::Pixels(RANGEE_DROITE + 1, ROW2_Y, 19, 14);
+        EXPECT_EQ(test::Differences(shown, test::WholeText(line, TEXTE_X, ROW2_Y, TEXTE_X, ROW2_Y,
+                                                     RANGEE_LARGEUR, 14)), 0) << what;
+        EXPECT_EQ(test::Differences(beyond, std::vector<Uint32>(beyond.size(), WHITE)), 0) << what;
+    }
+}
+
+// The current line and its mark: from the first character while both fit the row, by
+// the end once they do not, whether the mark shows or not.
+TEST_F(EditorTest, ACurrentLineWiderThanItsRowShowsItsEndAndTheMark)
+{
+    auto frameWithMark = [](int shown) {
+        AfficheCurseur = shown;
+        tempsPrecedent = (int)SDL_GetTicks() + 100000;  // hold the mark still
+        Frame();
+    };
+    std::string fits = "W";  // then as many dots as fit before the mark; one more is too many
+    while (Width(fits + ".|") <= RANGEE_LARGEUR) fits += '.';
+    for (const std::string& line : {fits, fits + "."}) {
+        Open("n", "\n\n" + line);
+        ClickAt(100, RowY(2));
+        for (int mark : {1, 0}) {
+            frameWithMark(mark);
+            EXPECT_EQ(UpperInk(TEXTE_X, TEXTE_X + 11), line == fits)
+                << line.size() << " characters, mark " << mark << ": the W shows while the line fits";
+        }
+    }
+
+    // At 253 characters: the last one, a W, and the mark after it, in blue only.
+    Open("n", "\n\n" + std::string(252, '.') + "W");
+    ClickAt(100, RowY(2));
+    frameWithMark(1);
+    std::vector<Uint32> withMark = test::Pixels(0, ROW2_Y, ECRAN_LARGEUR, 14);
+    frameWithMark(0);
+    std::vector<Uint32> without = test::Pixels(0, ROW2_Y, ECRAN_LARGEUR, 14);
+    auto rightmost = [](const std::vector<Uint32>& p) {
+        int x = -1;
+        for (size_t i = 0; i < p.size(); i++)
+            if (test::Ink(p[i]) && (int)(i % ECRAN_LARGEUR) > x) x = (int)(i % ECRAN_LARGEUR);
+        return x;
+    };
+    int markEnd = rightmost(withMark), wEnd = rightmost(without);
+    EXPECT_LE(markEnd, RANGEE_DROITE);
+    EXPECT_GT(markEnd, wEnd) << "the mark after the last character";
+    EXPECT_GT(wEnd, RANGEE_DROITE - 12);
+    EXPECT_TRUE(UpperInk(wEnd - 10, wEnd)) << "the W";
+    for (size_t i = 0; i < withMark.size(); i++) {
+        int x = (int)(i % ECRAN_LARGEUR);
+        if (x <= wEnd) ASSERT_EQ(withMark[i], without[i]) << "the text moved as the mark blinked, x " << x;
+        if (x >= TEXTE_X && test::Ink(withMark[i])) {
+            ASSERT_GT(withMark[i] & 0xFF, 0x90u) << "the black copy shows through at x " << x;
+        }
+    }
+}
+
 TEST_F(EditorTest, RoadOfOneKeyPress)
 {
     Open("road", "");
@@ -109,14 +214,11 @@ TEST_F(EditorTest, NewLineOnLastFirstAndSixthRow)
     Open("n", "a\nb\nc");
     Type("\n");
     EXPECT_EQ(Texte.LigneActive, 1);
-    EXPECT_EQ(Line(1), "") << "an empty line is inserted after the current one";
-    EXPECT_EQ(Texte.NbLignes, 4);
-    EXPECT_EQ(Line(0), "a");
-    EXPECT_EQ(Line(2), "b") << "the lines below move down by one";
-    EXPECT_EQ(Line(3), "c");
+    EXPECT_EQ(Line(1), "b") << "the next line becomes current with its text";
+    EXPECT_EQ(Texte.NbLignes, 3) << "the note does not grow";
     Type("x");
     Save();
-    EXPECT_EQ(NoteBytes("n"), "a\nx\nb\nc");
+    EXPECT_EQ(NoteBytes("n"), "a\nbx\nc");
     Acknowledge();
 
     Open("m", "x");
@@ -260,20 +362,20 @@ TEST_F(EditorTest, ScrollsWithArrowsAndButtonsButNotUnderTheNotice)
     ASSERT_EQ(Texte.LigneActive, 3);
     Save();
     ASSERT_TRUE(Message.GetActive());
-    EXPECT_EQ(Texte.LigneDebut, 1) << "the save keeps the place";
-    EXPECT_EQ(Texte.LigneActive, 3);
+    ASSERT_EQ(Texte.LigneDebut, 1);
+    ASSERT_EQ(Texte.LigneActive, 6);
     test::Press(&TUP);
     test::Press(&TDOWN);
     ClickAt(310, 30);
     ClickAt(KeyX(0), KeyY(0));
     ClickAt(100, RowY(0));
     EXPECT_EQ(Texte.LigneDebut, 1);
-    EXPECT_EQ(Texte.LigneActive, 3);
-    EXPECT_EQ(Line(3), "4");
+    EXPECT_EQ(Texte.LigneActive, 6);
+    EXPECT_EQ(Line(6), "7");
 }
 
-// A save changes neither the current line nor the window: the bar stays where it was.
-TEST_F(EditorTest, SaveKeepsTheCurrentLineAndTheWindow)
+// A save, written or not, shows the last six lines with the cursor on the bottom one.
+TEST_F(EditorTest, SaveGoesToTheEndOfTheNote)
 {
     Open("n", "1\n2\n3\n4\n5\n6\n7\n8\n9\n10");
     test::Press(&TDOWN);
@@ -285,38 +387,43 @@ TEST_F(EditorTest, SaveKeepsTheCurrentLineAndTheWindow)
     EXPECT_STREQ(Message.GetLine1(), "File saved");
     EXPECT_EQ(NoteBytes("n"), "1\n2\n3\n4x\n5\n6\n7\n8\n9\n10");
     Acknowledge();
-    EXPECT_EQ(Texte.LigneActive, 3);
-    EXPECT_EQ(Texte.LigneDebut, 2);
-    EXPECT_TRUE(RowHasBlue(1)) << "the current line is still drawn on its row";
+    EXPECT_EQ(Texte.LigneActive, 9);
+    EXPECT_EQ(Texte.LigneDebut, 4);
+    EXPECT_TRUE(RowHasBlue(5)) << "the current line is drawn on the bottom row";
     Type("y");
-    EXPECT_EQ(Line(3), "4xy") << "typing goes on where it was";
+    EXPECT_EQ(Line(9), "10y");
+
+    Open("four", "a\nb\nc\nd");
+    Type("x");
+    std::filesystem::remove_all("dossier");
+    Save();
+    EXPECT_STREQ(Message.GetLine1(), "File not saved");
+    EXPECT_EQ(Texte.LigneActive, 3) << "a failed save goes to the end too";
+    EXPECT_EQ(Texte.LigneDebut, 0);
 }
 
-// New line in the middle of a note: an empty line right after the current one, the lines
-// below moved down, the window following the new line as it does on the last line.
-TEST_F(EditorTest, NewLineInsertsAfterTheCurrentLineAndTheWindowFollows)
+// New line in the middle of a note: the next line becomes current with its text, nothing
+// is inserted, and the window follows as it does on the last line.
+TEST_F(EditorTest, NewLineInTheMiddleGoesToTheNextLineAndTheWindowFollows)
 {
     Open("n", "a\nb\nc\nd\ne\nf\ng\nh");
     ClickAt(100, RowY(5));  // "f", on the sixth row
     Type("\n");
-    EXPECT_EQ(Texte.NbLignes, 9);
+    EXPECT_EQ(Texte.NbLignes, 8);
     EXPECT_EQ(Texte.LigneActive, 6);
-    EXPECT_EQ(Texte.LigneDebut, 1) << "the new line is shown on the sixth row";
-    EXPECT_EQ(Line(5), "f");
-    EXPECT_EQ(Line(6), "");
-    EXPECT_EQ(Line(7), "g");
-    EXPECT_EQ(Line(8), "h");
+    EXPECT_EQ(Texte.LigneDebut, 1) << "the next line is shown on the sixth row";
+    EXPECT_EQ(Line(6), "g");
     Type("x\ny");
     Save();
-    EXPECT_EQ(NoteBytes("n"), "a\nb\nc\nd\ne\nf\nx\ny\ng\nh");
+    EXPECT_EQ(NoteBytes("n"), "a\nb\nc\nd\ne\nf\ngx\nhy");
     Acknowledge();
 
     // The line ends at its length: a space left by a backspace does not stay.
     Open("m", "ab\ncd");
     Type("\b\n");
     EXPECT_EQ(Line(0), "a");
-    EXPECT_EQ(Line(1), "");
-    EXPECT_EQ(Line(2), "cd");
+    EXPECT_EQ(Line(1), "cd");
+    EXPECT_EQ(Texte.NbLignes, 2);
 }
 
 // A note that did not load whole says so as it opens; one that did says nothing.
@@ -370,10 +477,13 @@ TEST_F(EditorTest, FullNoteAndFullLineRefuseMore)
     for (int i = 0; i < 49; i++) lines += "l\n";
     Open("full", lines);  // 50 lines
     ASSERT_EQ(Texte.NbLignes, 50);
-    ClickAt(100, RowY(0));
+    Type("\n");
+    EXPECT_EQ(Texte.LigneActive, 1) << "moving down a full note is no growth";
+    Save();  // to the last line
+    Acknowledge();
     Type("\n");
     EXPECT_EQ(Texte.NbLignes, 50);
-    EXPECT_EQ(Texte.LigneActive, 0);
+    EXPECT_EQ(Texte.LigneActive, 49);
 
     Open("long", std::string(250, 'w'));
     Type("abcdef");

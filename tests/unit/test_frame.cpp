@@ -1,4 +1,6 @@
 // The frame: page switch button, quit paths and the message box over both screens.
+#include "draw.h"
+#include "notes.h"
 #include "support.h"
 
 using test::ClickAt;
@@ -133,3 +135,124 @@ TEST_F(FrameTest, NoticeClosesOnAcknowledgeOnlyAndCarriesOutNothing)
 }
 
 }  // namespace
+
+// ---- Where every picture lands ----
+
+// The screen above the keyboard, frame by frame, against a reference composed here from
+// the same pictures, placed with the layout's own numbers (not the program's constants, so
+// that a wrong constant shows): every picture, one pixel off or missing, every extra
+// picture, a row numbered from 0 and a cursor mark never drawn show as differing pixels.
+class PicturesTest : public test::ProgramTest {
+protected:
+    void SetUp() override
+    {
+        ProgramTest::SetUp();
+        ref_ = SDL_CreateRGBSurface(SDL_SWSURFACE, 320, 240, 16, ecran->format->Rmask,
+                                    ecran->format->Gmask, ecran->format->Bmask, 0);
+        SDL_FillRect(ref_, nullptr, SDL_MapRGB(ref_->format, 255, 255, 255));
+    }
+    void TearDown() override
+    {
+        SDL_FreeSurface(ref_);
+        ProgramTest::TearDown();
+    }
+    void Put(SDL_Surface* picture, int x, int y, int sx, int sy, int w, int h)
+    {
+        SDL_Rect src = {(Sint16)sx, (Sint16)sy, (Uint16)w, (Uint16)h};
+        SDL_Rect dst = {(Sint16)x, (Sint16)y, 0, 0};
+        SDL_BlitSurface(picture, &src, ref_, &dst);
+    }
+    // What both screens draw around their own icons: the strips first; then the bar on
+    // row `bar`, rows numbered 1 to `rows`, the arrows and the shift mark.
+    void Strips()
+    {
+        Put(ImgTitre, 0, 0, 0, 0, 320, 20);
+        Put(ImgNoLigne, 0, 20, 0, 0, 15, 100);
+    }
+    void Rows(int bar, int rows)
+    {
+        Put(Curseur, 15, 24 + 12 * bar, 0, 0, 285, 12);
+        for (int r = 0; r < rows; r++)
+            drawText(ref_, std::to_string(r + 1).c_str(), 1, 20 + 12 * r, 255, 255, 255);
+        Put(ImgFleche, 301, 20, 19, 0, 19, 20);
+        Put(ImgFleche, 301, 100, 0, 0, 19, 20);
+        Put(ImgPuce, 280, 130, 0, 0, 32, 8);
+    }
+    void ListIcons()
+    {
+        Put(ImgTexte, 0, 124, 0, 0, 320, 96);
+        for (int k = 0; k < 3; k++) Put(ImgIcone, 20 + 30 * k, 2, 16 * k, 0, 16, 16);
+        Put(ImgIcone, 280, 2, 64, 0, 16, 16);
+    }
+    void Box(bool question, const char* line1)
+    {
+        Put(ImgMessage, 60, 95, 0, 0, 200, 50);
+        drawMessage(ref_, line1, 70, 100, 0, 0, 0);
+        if (question) {
+            Put(ImgBtn, 130, 128, 0, 0, 24, 12);
+            Put(ImgBtn, 170, 128, 24, 0, 24, 12);
+        } else {
+            Put(ImgBtn, 150, 128, 48, 0, 24, 12);
+        }
+    }
+    // A frame with the cursor mark held shown or hidden.
+    void FrameWithMark(int shown)
+    {
+        AfficheCurseur = shown;
+        tempsPrecedent = (int)SDL_GetTicks();
+        Frame();
+    }
+    // Pixels above the keyboard that differ from the reference, with the first of them.
+    std::string Differences()
+    {
+        int n = 0;
+        std::string first;
+        for (int y = 0; y < 144; y++)
+            for (int x = 0; x < 320; x++) {
+                Uint16 v = ((Uint16*)ref_->pixels)[y * ref_->pitch / 2 + x];
+                Uint8 r, g, b;
+                SDL_GetRGB(v, ref_->format, &r, &g, &b);
+                Uint32 want = (Uint32)r << 16 | (Uint32)g << 8 | b;
+                if (Pixel(x, y) != want && n++ == 0)
+                    first = " first at (" + std::to_string(x) + ", " + std::to_string(y) + ")";
+            }
+        return n == 0 ? "" : std::to_string(n) + " pixels differ;" + first;
+    }
+    SDL_Surface* ref_ = nullptr;
+};
+
+TEST_F(PicturesTest, EmptyListThenItsQuitQuestion)
+{
+    Frame();
+    Strips();
+    ListIcons();
+    Rows(0, 6);
+    EXPECT_EQ(Differences(), "");
+
+    Message.SetMessage("Would you want to quit?", "", false, MESSAGE_QUESTION, ACTION_QUITTER);
+    Frame();
+    Box(true, "Would you want to quit?");
+    EXPECT_EQ(Differences(), "");
+}
+
+TEST_F(PicturesTest, EditorWithAndWithoutTheMarkThenItsNotice)
+{
+    std::snprintf(ChaineTitre, sizeof ChaineTitre, "%s", "new");
+    FnReadFile(ChaineTitre);  // a missing note: one empty line
+    Etape = 1;
+    FrameWithMark(0);
+    Strips();
+    Put(ImgIcone, 20, 2, 48, 0, 16, 16);
+    Put(ImgIcone, 54, 2, 80, 0, 16, 16);
+    Rows(0, 1);
+    EXPECT_EQ(Differences(), "");
+
+    FrameWithMark(1);
+    drawText(ref_, "|", 20, 20, 0, 0, 255);
+    EXPECT_EQ(Differences(), "") << "the mark after the line's last character";
+
+    Message.SetMessage("File saved", "", false, MESSAGE_INFORMATION, ACTION_AUCUNE);
+    FrameWithMark(1);
+    Box(false, "File saved");
+    EXPECT_EQ(Differences(), "");
+}

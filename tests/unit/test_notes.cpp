@@ -188,8 +188,9 @@ TEST_F(Notes, SaveWritesTextUpToEachZeroByte)
     EXPECT_EQ(Lit("dossier/n"), "a\n\nb");
 }
 
-// The user goes on typing where he was, whether the save worked or not.
-TEST_F(Notes, SaveKeepsThePlace)
+// Written or not, a save shows the last six lines with the cursor on the bottom one; a
+// note of six lines or fewer keeps its window.
+TEST_F(Notes, SaveGoesToTheEndOfTheNote)
 {
     for (bool incomplet : {false, true}) {
         Remplit(&Texte, std::vector<std::string>(10, "x"));
@@ -197,10 +198,16 @@ TEST_F(Notes, SaveKeepsThePlace)
         Texte.LigneDebut = 1;
         TexteIncomplet = incomplet;
         EXPECT_EQ(FnWriteFile("dix"), !incomplet);
-        EXPECT_EQ(Texte.LigneActive, 2);
-        EXPECT_EQ(Texte.LigneDebut, 1);
+        EXPECT_EQ(Texte.LigneActive, 9);
+        EXPECT_EQ(Texte.LigneDebut, 4);
     }
     EXPECT_STREQ(RaisonEchec, RAISON_INCOMPLETE);
+    TexteIncomplet = false;
+    Remplit(&Texte, std::vector<std::string>(4, "x"));
+    Texte.LigneDebut = 1;
+    EXPECT_TRUE(FnWriteFile("quatre"));
+    EXPECT_EQ(Texte.LigneActive, 3);
+    EXPECT_EQ(Texte.LigneDebut, 1);
 }
 
 // Notes the buffer cannot hold load partly, are marked, and are never cut by a save.
@@ -267,20 +274,23 @@ TEST_F(Notes, SaveKeepsPermissionsAndNeedsTheFolder)
 }
 
 // The handheld runs as root, who may write anything: read-only is what the mode bits say.
-// A note without a write bit is neither replaced nor deleted, one without a read bit is
-// not opened, and a folder without a write bit refuses saves, creates and deletes.
+// A note without a write bit is not replaced, but a confirmed delete removes it (that
+// changes the folder, not the file); one without a read bit is not opened; a folder
+// without a write bit refuses saves, creates and deletes.
 TEST_F(Notes, ReadOnlyIsDecidedByTheModeBits)
 {
     Ecrit("dossier/note", "ancien");
     Ecrit("dossier/secret", "cache");
+    Ecrit("dossier/lecture", "a jeter");
     ASSERT_EQ(chmod("dossier/note", 0444), 0);
     ASSERT_EQ(chmod("dossier/secret", 0200), 0);
-    Liste({"note", "secret"});
+    ASSERT_EQ(chmod("dossier/lecture", 0444), 0);
+    Liste({"note", "secret", "lecture"});
     Remplit(&Texte, {"nouveau"});
     EXPECT_FALSE(FnWriteFile("note"));
     EXPECT_STREQ(RaisonEchec, RAISON_NOTE_LECTURE_SEULE);
-    EXPECT_FALSE(FnRemoveFile("note"));
-    EXPECT_STREQ(RaisonEchec, RAISON_NOTE_LECTURE_SEULE);
+    EXPECT_TRUE(FnRemoveFile("lecture"));
+    EXPECT_FALSE(Existe("dossier/lecture"));
     FnReadFile("secret");
     EXPECT_TRUE(TexteIncomplet);
     AttendLignes({""});
