@@ -3,7 +3,9 @@
  * there. What was written before stays in the image; nothing after it happens.
  *   COUPURE_IMAGE  path of the image (only writes to it are counted)
  *   COUPURE_A      K: the write at which the power fails (0 or unset: never)
- *   COUPURE_DEMI   1: that write is torn, its first half reaches the image
+ *   COUPURE_DEMI   1: that write is torn: the sectors of its first half reach the image (a
+ *                  card writes a 512-byte sector whole or not at all, so a write within one
+ *                  sector is never torn)
  *   COUPURE_COMPTE file that receives the number of writes counted, at every write */
 #define _GNU_SOURCE
 #include <dlfcn.h>
@@ -62,7 +64,11 @@ ssize_t write(int fd, const void* octets, size_t n)
     const char* a = getenv("COUPURE_A");
     if (a && atol(a) == ecrites) {
         const char* demi = getenv("COUPURE_DEMI");
-        if (demi && strcmp(demi, "1") == 0 && n > 1) vrai(fd, octets, n / 2);
+        if (demi && strcmp(demi, "1") == 0) {
+            long debut = (long)lseek(fd, 0, SEEK_CUR);
+            long fin = (debut + (long)(n / 2)) / 512 * 512;  /* the sector boundary below half */
+            if (fin > debut) vrai(fd, octets, (size_t)(fin - debut));
+        }
         _exit(0);
     }
     return vrai(fd, octets, n);
