@@ -303,9 +303,15 @@ void Scanne(Etat& e)
     }
     Compare(avant, apres, "the scan changed the card");
     e.effaces.clear();
+    // A file that a listed name already leads to (a link, a second hard link) is listed once.
     std::vector<std::string> attendu;
+    std::set<std::pair<dev_t, ino_t>> fichiers;
     for (const std::string& n : atelier::Entrees("dossier")) {
-        if (PeutEtreNote(n) && attendu.size() < (size_t)TEXTE_NB_LIGNES) attendu.push_back(n);
+        if (!PeutEtreNote(n) || attendu.size() >= (size_t)TEXTE_NB_LIGNES) continue;
+        struct stat st;
+        if (stat(("dossier/" + n).c_str(), &st) == 0 && !fichiers.insert({st.st_dev, st.st_ino}).second)
+            continue;
+        attendu.push_back(n);
     }
     VERIFIE(Liste() == attendu, "the scan listed %d names, %zu expected", ListeFichier.NbLignes,
             attendu.size());
