@@ -27,15 +27,14 @@ bool FnDejaListe(const char* chemin)
     return false;
 }
 
-// One folder entry of the start-up scan. Names that could not be opened as notes, and
-// the names the program keeps for itself, are not notes. A file that a listed name already
-// leads to is listed once, so no operation acts on it under two names.
-bool FnPrendEntree(const char* nom)
+// One note of the start-up scan, listed while the list has room. A file that a listed name
+// already leads to is listed once, so no operation acts on it under two names.
+void FnPrendEntree(const char* nom)
 {
     char chemin[CHEMIN_TAILLE];
-    if (FsEstTemporaire(nom) || ListeFichier.NbLignes >= TEXTE_NB_LIGNES) return true;
-    if (FsChemin(chemin, nom) && !FnDejaListe(chemin)) FnAjouteNom(nom);
-    return true;
+    if (ListeFichier.NbLignes < TEXTE_NB_LIGNES && FsChemin(chemin, nom) && !FnDejaListe(chemin)) {
+        FnAjouteNom(nom);
+    }
 }
 
 }  // namespace
@@ -43,7 +42,7 @@ bool FnPrendEntree(const char* nom)
 void FnLitDossier()
 {
     FsRetablitDossier();
-    FsListeDossier(FnPrendEntree);
+    FsListeNotes(FnPrendEntree);
 }
 
 bool FindFile(const char* nom)
@@ -55,31 +54,29 @@ bool FindFile(const char* nom)
     return false;
 }
 
-bool FnCreateFile(const char* nom)
+Resultat FnCreateFile(const char* nom)
 {
     char chemin[CHEMIN_TAILLE];
-    if (nom[0] == 0 || FindFile(nom)) return true;
-    if (ListeFichier.NbLignes >= TEXTE_NB_LIGNES) return FsRefuse(RAISON_LISTE_PLEINE);
+    if (nom[0] == 0 || FindFile(nom)) return RES_OK;
+    if (ListeFichier.NbLignes >= TEXTE_NB_LIGNES) return RES_LISTE_PLEINE;
     // A name shaped like a save's temporary file would vanish from the list at the next
     // start, taking its note out of the user's sight.
-    if (!FsChemin(chemin, nom) || FsEstTemporaire(nom)) return FsRefuse(RAISON_NOM);
-    if (!FsFaitDossier()) return FsEchec();
-    if (!FsCreeVide(chemin)) return false;
-    // Listed only when the folder really has it, so the list never promises a missing note.
-    if (!FsExiste(chemin)) return FsRefuse(RAISON_ECRITURE);
-    FnAjouteNom(nom);
-    return true;
+    if (!FsChemin(chemin, nom) || FsEstTemporaire(nom)) return RES_NOM;
+    Resultat r = FsFaitDossier();
+    if (r == RES_OK) r = FsCreeVide(chemin);
+    if (r == RES_OK) FnAjouteNom(nom);
+    return r;
 }
 
-bool FnRemoveFile(const char* nom)
+Resultat FnRemoveFile(const char* nom)
 {
     char chemin[CHEMIN_TAILLE];
-    if (!FindFile(nom)) return true;
-    if (!FsChemin(chemin, nom)) return FsRefuse(RAISON_NOM);
+    if (!FindFile(nom)) return RES_OK;
+    if (!FsChemin(chemin, nom)) return RES_NOM;
     // A note that stays on the card stays in the list, so the user can see it and retry.
-    if (!FsEffaceNote(chemin)) return false;
-    FnDelLigneFichier(nom);
-    return true;
+    Resultat r = FsEffaceNote(chemin);
+    if (r == RES_OK) FnDelLigneFichier(nom);
+    return r;
 }
 
 void FnDelLigneFichier(const char* nom)

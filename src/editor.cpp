@@ -76,10 +76,11 @@ static void FnTouche()
 // Saves and tells the user truthfully whether the note was written.
 static void FnSauve()
 {
-    if (FnWriteFile(ChaineTitre)) {
+    Resultat r = FnWriteFile(ChaineTitre);
+    if (r == RES_OK) {
         Message.SetMessage("File saved", "", false, MESSAGE_INFORMATION, ACTION_AUCUNE);
     } else {
-        Message.SetMessage("File not saved", RaisonEchec, false, MESSAGE_INFORMATION,
+        Message.SetMessage("File not saved", FnTexteResultat(r), false, MESSAGE_INFORMATION,
                            ACTION_AUCUNE);
     }
 }

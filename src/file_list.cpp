@@ -30,17 +30,19 @@ static void FnCadreListe()
     if (ListeFichier.LigneDebut < 0) ListeFichier.LigneDebut = 0;
 }
 
-// Says in an information box that an operation on a note failed, and why.
-static void FnDitEchec(const char* quoi)
+// Says in an information box that an operation on a note failed, and why, when it did.
+static void FnDitEchec(const char* quoi, Resultat r)
 {
-    Message.SetMessage(quoi, RaisonEchec, false, MESSAGE_INFORMATION, ACTION_AUCUNE);
+    if (r != RES_OK) {
+        Message.SetMessage(quoi, FnTexteResultat(r), false, MESSAGE_INFORMATION, ACTION_AUCUNE);
+    }
 }
 
 // Creates the named note (a failure says so); either way the bar goes to the last name,
 // the window to the end of the list.
 static void FnCree()
 {
-    if (!FnCreateFile(ChaineTitre)) FnDitEchec("File not created");
+    FnDitEchec("File not created", FnCreateFile(ChaineTitre));
     ListeFichier.LigneDebut = ListeFichier.NbLignes - RANGEES;
     FnCadreListe();
     int rangee = ListeFichier.NbLignes - 1 - ListeFichier.LigneDebut;
@@ -48,13 +50,13 @@ static void FnCree()
 }
 
 // Opens the named note in the editor; one that did not load whole says why and that it
-// cannot be saved ("Note not fully loaded", or what is wrong with a link).
+// cannot be saved.
 static void FnOuvre()
 {
     Etape = 1;
-    FnReadFile(ChaineTitre);
-    if (TexteIncomplet) {
-        Message.SetMessage(RaisonEchec, "It cannot be saved", false, MESSAGE_INFORMATION,
+    Resultat r = FnReadFile(ChaineTitre);
+    if (r != RES_OK) {
+        Message.SetMessage(FnTexteResultat(r), "It cannot be saved", false, MESSAGE_INFORMATION,
                            ACTION_AUCUNE);
     }
 }
@@ -83,7 +85,7 @@ static void FnIcones()
 
 void FnSupprimeNote()
 {
-    if (!FnRemoveFile(ChaineTitre)) FnDitEchec("File not deleted");
+    FnDitEchec("File not deleted", FnRemoveFile(ChaineTitre));
     IndChar = 0;
     FnCadreListe();
 }

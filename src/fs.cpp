@@ -35,12 +35,6 @@ void FsDossierDe(char* dossier, const char* chemin)
     dossier[n] = 0;
 }
 
-// Refuses a note or a folder that has no write bit: false, RaisonEchec set.
-bool FsModifiable(const struct stat& st, const char* raison)
-{
-    return (st.st_mode & 0222) != 0 || FsRefuse(raison);
-}
-
 // A note that may be read: a regular file with a read bit.
 bool FsLisible(const struct stat& st)
 {
@@ -49,57 +43,53 @@ bool FsLisible(const struct stat& st)
 
 // The file a save of chemin replaces, and the permission bits of its new text. A new note
 // gets those a new file gets under the umask; a link must lead to a regular file, which
-// is the one replaced. False, RaisonEchec set, when the note may not be replaced.
-bool FsCibleSauvegarde(const char* chemin, char* cible, mode_t* mode)
+// is the one replaced.
+Resultat FsCibleSauvegarde(const char* chemin, char* cible, mode_t* mode)
 {
     struct stat st;
     if (lstat(chemin, &st) != 0) {
-        if (errno != ENOENT) return FsEchec();
+        if (errno != ENOENT) return FsErreur();
         strcpy(cible, chemin);
         mode_t masque = umask(0);
         umask(masque);
         *mode = 0666 & ~masque;
-        return true;
+        return RES_OK;
     }
     // On FAT "todo" also finds "Todo": only the note's own entry is ever replaced.
-    if (!FsNomExact(chemin)) return FsRefuse(RAISON_AUTRE_GRAPHIE);
+    if (!FsNomExact(chemin)) return RES_AUTRE_GRAPHIE;
     if (S_ISLNK(st.st_mode)) {
-        if (realpath(chemin, cible) == 0 || stat(cible, &st) != 0) return FsRefuse(RAISON_LIEN_MORT);
-        if (!S_ISREG(st.st_mode)) return FsRefuse(RAISON_LIEN_AUTRE);
+        if (realpath(chemin, cible) == 0 || stat(cible, &st) != 0) return RES_LIEN_MORT;
+        if (!S_ISREG(st.st_mode)) return RES_LIEN_AUTRE;
     } else if (S_ISREG(st.st_mode)) {
         strcpy(cible, chemin);
     } else {
-        return FsRefuse(RAISON_PAS_NOTE);
+        return RES_PAS_NOTE;
     }
-    if (!FsModifiable(st, RAISON_NOTE_LECTURE_SEULE)) return false;
+    if ((st.st_mode & 0222) == 0) return RES_NOTE_LECTURE_SEULE;
     // A user other than root may still be refused what the bits allow someone else.
-    if (access(cible, W_OK) != 0) {
-        return errno == EACCES ? FsRefuse(RAISON_NOTE_LECTURE_SEULE) : FsEchec();
-    }
+    if (access(cible, W_OK) != 0) return errno == EACCES ? RES_NOTE_LECTURE_SEULE : FsErreur();
     *mode = st.st_mode & 07777;
-    return true;
+    return RES_OK;
 }
 
 // Opens a new temporary file in the folder, as `fichier`, with these permission bits.
-bool FsTemporaireDans(char* temp, const char* dossier, mode_t mode)
+Resultat FsTemporaireDans(char* temp, const char* dossier, mode_t mode)
 {
-    if (strlen(dossier) + sizeof "/" FS_TEMP_PREFIXE "XXXXXX" > (size_t)FS_CHEMIN_MAX) {
-        return FsRefuse(RAISON_NOM);
-    }
+    if (strlen(dossier) + sizeof "/" FS_TEMP_PREFIXE "XXXXXX" > (size_t)FS_CHEMIN_MAX) return RES_NOM;
     strcpy(temp, dossier);
     strcat(temp, "/" FS_TEMP_PREFIXE "XXXXXX");
     int fd = mkstemp(temp);
-    if (fd < 0) return FsEchec();
+    if (fd < 0) return FsErreur();
     // A driver without chmod (FAT in user space) keeps the bits it has: never a failure.
     fchmod(fd, mode);
     fichier = fdopen(fd, "wb");
     if (fichier == 0) {
-        FsEchec();
+        Resultat r = FsErreur();
         close(fd);
         unlink(temp);
-        return false;
+        return r;
     }
-    return true;
+    return RES_OK;
 }
 
 // Makes finished renames, creates and removals survive a power cut. A failure here does
@@ -117,12 +107,13 @@ void FsSyncDossier(const char* dossier)
 // Read-only is decided by the mode bits, so that it holds for root too (the handheld runs
 // its programs as root): nothing is made, replaced or removed in a folder without a write
 // bit.
-bool FsDossierModifiablePour(const char* chemin)
+Resultat FsDossierModifiablePour(const char* chemin)
 {
     char dossier[FS_CHEMIN_MAX];
     struct stat st;
     FsDossierDe(dossier, chemin);
-    return stat(dossier, &st) != 0 || FsModifiable(st, RAISON_DOSSIER_LECTURE_SEULE);
+    if (stat(dossier, &st) != 0) return RES_OK;  // the call that follows says what holds
+    return (st.st_mode & 0222) != 0 ? RES_OK : RES_DOSSIER_LECTURE_SEULE;
 }
 
 void FsSyncDossierDe(const char* chemin)
@@ -132,12 +123,13 @@ void FsSyncDossierDe(const char* chemin)
     FsSyncDossier(dossier);
 }
 
-bool FsCible(const char* chemin, char* cible, unsigned* mode)
+Resultat FsCible(const char* chemin, char* cible, unsigned* mode)
 {
     mode_t m = 0;
-    if (!FsCibleSauvegarde(chemin, cible, &m) || !FsDossierModifiablePour(cible)) return false;
+    Resultat r = FsCibleSauvegarde(chemin, cible, &m);
+    if (r == RES_OK) r = FsDossierModifiablePour(cible);
     *mode = (unsigned)m;
-    return true;
+    return r;
 }
 
 bool FsNomExact(const char* chemin)
@@ -161,31 +153,20 @@ bool FsMemeFichier(const char* a, const char* b)
     return stat(a, &sa) == 0 && stat(b, &sb) == 0 && sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
 }
 
-bool FsRefuse(const char* raison)
-{
-    RaisonEchec = raison;
-    return false;
-}
-
-bool FsEchec()
-{
-    return FsRefuse(FsRaison());
-}
-
-const char* FsRaison()
+Resultat FsErreur()
 {
     switch (errno) {
-    case EROFS: return RAISON_CARTE_LECTURE_SEULE;
+    case EROFS: return RES_CARTE_LECTURE_SEULE;
     case ENOSPC:
-    case EDQUOT: return RAISON_CARTE_PLEINE;
-    case ENOTDIR: return RAISON_PAS_DOSSIER;
+    case EDQUOT: return RES_CARTE_PLEINE;
+    case ENOTDIR: return RES_PAS_DOSSIER;
     case ENOTEMPTY:
-    case EEXIST: return RAISON_DOSSIER_PLEIN;
+    case EEXIST: return RES_DOSSIER_PLEIN;
     case EACCES:
-    case EPERM: return RAISON_REFUS;
+    case EPERM: return RES_REFUS;
     case ENAMETOOLONG:
-    case EINVAL: return RAISON_NOM;  // a FAT card refuses some names (a trailing space)
-    default: return RAISON_ECRITURE;
+    case EINVAL: return RES_NOM;  // a FAT card refuses some names (a trailing space)
+    default: return RES_ECRITURE;
     }
 }
 
@@ -230,7 +211,9 @@ bool FsChemin(char* chemin, const char* nom)
     return true;
 }
 
-bool FsListeDossier(bool (*prendre)(const char* nom))
+// Calls prendre for the entries of "dossier/" but "." and ".."; only for those that can be
+// notes when notes is set.
+static bool FsParcourt(void (*prendre)(const char* nom), bool notes)
 {
     DIR* dossier = opendir(DOSSIER_NOTES);
     if (dossier == 0) return false;
@@ -238,21 +221,30 @@ bool FsListeDossier(bool (*prendre)(const char* nom))
     while ((entree = readdir(dossier)) != 0) {
         const char* nom = entree->d_name;
         if (strcmp(nom, ".") == 0 || strcmp(nom, "..") == 0) continue;
-        if (!prendre(nom)) break;
+        if (notes && (!FsNomValide(nom) || FsEstTemporaire(nom))) continue;
+        prendre(nom);
     }
     closedir(dossier);
     return true;
 }
 
-bool FsFaitDossier()
+bool FsListeDossier(void (*prendre)(const char* nom))
 {
-    if (mkdir(DossierSansBarre, 0777) == 0) return true;
-    if (errno != EEXIST) return false;
+    return FsParcourt(prendre, false);
+}
+
+bool FsListeNotes(void (*prendre)(const char* nom))
+{
+    return FsParcourt(prendre, true);
+}
+
+Resultat FsFaitDossier()
+{
+    if (mkdir(DossierSansBarre, 0777) == 0) return RES_OK;
+    if (errno != EEXIST) return FsErreur();
     struct stat st;
-    if (stat(DossierSansBarre, &st) != 0) return false;
-    if (S_ISDIR(st.st_mode)) return true;
-    errno = ENOTDIR;
-    return false;
+    if (stat(DossierSansBarre, &st) != 0) return FsErreur();
+    return S_ISDIR(st.st_mode) ? RES_OK : RES_PAS_DOSSIER;
 }
 
 bool FsExiste(const char* chemin)
@@ -261,65 +253,82 @@ bool FsExiste(const char* chemin)
     return lstat(chemin, &st) == 0;
 }
 
-int FsOuvreLecture(const char* chemin)
+// Opens the note at chemin as `fichier`: RES_OK, or why it must not be read (*absente set
+// when nothing has that name).
+static Resultat FsOuvreLecture(const char* chemin, bool* absente)
 {
-    static char tampon[FS_LECTURE_MAX];
     struct stat st;
-    RaisonEchec = RAISON_INCOMPLETE;
-    if (lstat(chemin, &st) != 0) return errno == ENOENT ? FS_ABSENTE : FS_ILLISIBLE;
+    *absente = false;
+    if (lstat(chemin, &st) != 0) {
+        *absente = errno == ENOENT;
+        return RES_INCOMPLETE;
+    }
     bool lien = S_ISLNK(st.st_mode);
     // Looked at before opening, as opening a device can act on it; looked at again through
     // the descriptor, as the entry may have changed in between.
-    if (stat(chemin, &st) != 0) {
-        if (lien) RaisonEchec = RAISON_LIEN_MORT;
-        return FS_ILLISIBLE;
-    }
-    if (lien && !S_ISREG(st.st_mode)) RaisonEchec = RAISON_LIEN_AUTRE;
-    if (!FsLisible(st)) return FS_ILLISIBLE;
+    if (stat(chemin, &st) != 0) return lien ? RES_LIEN_MORT : RES_INCOMPLETE;
+    Resultat pasLisible = lien && !S_ISREG(st.st_mode) ? RES_LIEN_AUTRE : RES_INCOMPLETE;
+    if (!FsLisible(st)) return pasLisible;
     int fd = open(chemin, O_RDONLY | O_NONBLOCK | O_NOCTTY);
-    if (fd < 0) return FS_ILLISIBLE;
-    if (fstat(fd, &st) != 0 || !FsLisible(st)) {
+    if (fd < 0) return RES_INCOMPLETE;
+    if (fstat(fd, &st) != 0 || !FsLisible(st) || (fichier = fdopen(fd, "rb")) == 0) {
         close(fd);
-        return FS_ILLISIBLE;
+        return RES_INCOMPLETE;
     }
-    fichier = fdopen(fd, "rb");
-    if (fichier == 0) {
-        close(fd);
-        return FS_ILLISIBLE;
-    }
-    setvbuf(fichier, tampon, _IOFBF, sizeof tampon);
-    return FS_OUVERTE;
+    // Read straight into the caller's buffer: no second copy of the note.
+    setvbuf(fichier, 0, _IONBF, 0);
+    return RES_OK;
 }
 
-bool FsCreeVide(const char* chemin)
+Resultat FsLitNote(const char* chemin, char* octets, size_t taille, size_t* lus)
 {
-    if (!FsDossierModifiablePour(chemin)) return false;
+    bool absente;
+    *lus = 0;
+    Resultat r = FsOuvreLecture(chemin, &absente);
+    if (absente) return RES_OK;
+    if (r != RES_OK) return r;
+    // One byte past taille is read only to tell a longer file: a huge or endless one is
+    // never read further.
+    *lus = fread(octets, 1, taille, fichier);
+    if (*lus == taille && fgetc(fichier) != EOF) r = RES_INCOMPLETE;
+    if (ferror(fichier)) r = RES_INCOMPLETE;
+    fclose(fichier);
+    fichier = 0;
+    return r;
+}
+
+Resultat FsCreeVide(const char* chemin)
+{
+    Resultat r = FsDossierModifiablePour(chemin);
+    if (r != RES_OK) return r;
     // O_EXCL: whatever already has this name is never opened, let alone emptied.
     int fd = open(chemin, O_WRONLY | O_CREAT | O_EXCL, 0666);
     if (fd < 0 && errno == EEXIST) {
         // FAT finds "Todo" for "todo": the card has the note under another spelling.
-        return FsNomExact(chemin) || FsRefuse(RAISON_AUTRE_GRAPHIE);
+        return FsNomExact(chemin) ? RES_OK : RES_AUTRE_GRAPHIE;
     }
-    if (fd < 0) return FsEchec();
-    return close(fd) == 0 || FsEchec();
+    if (fd < 0) return FsErreur();
+    return close(fd) == 0 ? RES_OK : FsErreur();
 }
 
-bool FsSupprime(const char* chemin)
+Resultat FsSupprime(const char* chemin)
 {
     struct stat st;
-    if (lstat(chemin, &st) != 0) return errno == ENOENT || FsEchec();
+    if (lstat(chemin, &st) != 0) return errno == ENOENT ? RES_OK : FsErreur();
     // Removing an entry changes its folder, not the file: the user has confirmed it by
     // name. A link is only a name: removing it leaves what it leads to alone.
-    if (!FsDossierModifiablePour(chemin)) return false;
-    return remove(chemin) == 0 || errno == ENOENT || FsEchec();
+    Resultat r = FsDossierModifiablePour(chemin);
+    if (r != RES_OK) return r;
+    return remove(chemin) == 0 || errno == ENOENT ? RES_OK : FsErreur();
 }
 
-bool FsRemplaceParTemporaire(const char* cible, unsigned mode, const char* octets, size_t n)
+Resultat FsRemplaceParTemporaire(const char* cible, unsigned mode, const char* octets, size_t n)
 {
     char dossier[FS_CHEMIN_MAX];
     char temp[FS_CHEMIN_MAX];
     FsDossierDe(dossier, cible);
-    if (!FsTemporaireDans(temp, dossier, (mode_t)mode)) return false;
+    Resultat r = FsTemporaireDans(temp, dossier, (mode_t)mode);
+    if (r != RES_OK) return r;
     // Every step is checked: buffered bytes may only fail to reach the card at the flush,
     // the sync or the close, and the file is replaced only after all of them succeeded.
     bool ok = n == 0 || fwrite(octets, 1, n, fichier) == n;
@@ -329,10 +338,10 @@ bool FsRemplaceParTemporaire(const char* cible, unsigned mode, const char* octet
     fichier = 0;
     ok = ok && rename(temp, cible) == 0;
     if (!ok) {
-        FsEchec();
+        r = FsErreur();
         unlink(temp);
-        return false;
+        return r;
     }
     FsSyncDossier(dossier);
-    return true;
+    return RES_OK;
 }

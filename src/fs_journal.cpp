@@ -250,15 +250,15 @@ void FsRetireSelonJournal(const char* journal, const char* note)
 }
 
 // First pass over one entry: the removals.
-bool FsPasseRetraits(const char* nom)
+void FsPasseRetraits(const char* nom)
 {
     char chemin[FS_CHEMIN_MAX];
     char note[FS_CHEMIN_MAX];
     struct stat st;
     strcpy(chemin, DOSSIER_NOTES);
-    if (strlen(nom) + sizeof DOSSIER_NOTES > sizeof chemin) return true;
+    if (strlen(nom) + sizeof DOSSIER_NOTES > sizeof chemin) return;
     strcat(chemin, nom);
-    if (lstat(chemin, &st) != 0 || !S_ISREG(st.st_mode)) return true;
+    if (lstat(chemin, &st) != 0 || !S_ISREG(st.st_mode)) return;
     if (FsNoteDe(note, nom, FS_EFFACE_PREFIXE)) {
         if (FsExiste(note)) FsSupprime(note);
         FsSyncDossierDe(note);
@@ -268,30 +268,28 @@ bool FsPasseRetraits(const char* nom)
     } else if (FsEstTemporaireLien(nom) && (st.st_size == 0 || FsJournalisePareils(chemin))) {
         if (FsRetire(chemin)) Change = true;  // an empty file has no clusters to share
     }
-    return true;
 }
 
 // Second pass over one entry: a whole journal whose note is missing writes it.
-bool FsPasseEcritures(const char* nom)
+void FsPasseEcritures(const char* nom)
 {
     char chemin[FS_CHEMIN_MAX];
     char note[FS_CHEMIN_MAX];
-    if (!FsNoteDe(note, nom, FS_JOURNAL_PREFIXE)) return true;
+    if (!FsNoteDe(note, nom, FS_JOURNAL_PREFIXE)) return;
     strcpy(chemin, DOSSIER_NOTES);
     strcat(chemin, nom);
-    if (!FsJournalEntier(chemin) || FsExiste(note)) return true;
+    if (!FsJournalEntier(chemin) || FsExiste(note)) return;
     Mot longueur = FsLitMot(Journal + 4);
-    if (!FsEcritNeuf(note, FsLitMot(Journal + 20), Journal + JOURNAL_ENTETE, longueur)) return true;
+    if (!FsEcritNeuf(note, FsLitMot(Journal + 20), Journal + JOURNAL_ENTETE, longueur)) return;
     FsSyncDossierDe(note);
     FsRetire(chemin);
-    return true;
 }
 
 }  // namespace
 
 void FsRetablitDossier()
 {
-    if (!FsDossierModifiablePour(DOSSIER_NOTES ".")) return;
+    if (FsDossierModifiablePour(DOSSIER_NOTES ".") != RES_OK) return;
     // Removing entries while the folder is read may hide others from that reading; each
     // pass that removed something is followed by another (a bounded number).
     for (int passe = 0; passe < 8; passe++) {
@@ -302,16 +300,17 @@ void FsRetablitDossier()
     FsListeDossier(FsPasseEcritures);
 }
 
-bool FsEcritNote(const char* chemin, const char* octets, size_t n)
+Resultat FsEcritNote(const char* chemin, const char* octets, size_t n)
 {
     char cible[FS_CHEMIN_MAX];
     char journal[FS_CHEMIN_MAX];
     unsigned mode;
-    if (!FsCible(chemin, cible, &mode)) return false;
+    Resultat r = FsCible(chemin, cible, &mode);
+    if (r != RES_OK) return r;
     if (strcmp(cible, chemin) != 0) return FsRemplaceParTemporaire(cible, mode, octets, n);
     bool existe = FsExiste(chemin);
     Mot ancienne = JOURNAL_SANS_NOTE, crc = 0;
-    if (existe && !FsEmpreinte(chemin, &ancienne, &crc)) return FsEchec();
+    if (existe && !FsEmpreinte(chemin, &ancienne, &crc)) return FsErreur();
     memcpy(Journal, JournalMagie, 4);
     FsPoseMot(Journal + 4, (Mot)n);
     FsPoseMot(Journal + 8, FsCrc(octets, n, 0));
@@ -322,38 +321,39 @@ bool FsEcritNote(const char* chemin, const char* octets, size_t n)
     FsCheminReserve(journal, FS_JOURNAL_PREFIXE, chemin);
     if (!FsEcritNeuf(journal, mode, Journal, JOURNAL_ENTETE + n)) {
         // A journal the start-up kept (it may share the note's clusters) blocks the save.
-        return errno == EEXIST ? FsRefuse(RAISON_ECRITURE) : FsEchec();
+        return errno == EEXIST ? RES_ECRITURE : FsErreur();
     }
     FsSyncDossierDe(journal);
     if (existe && unlink(chemin) != 0) {
-        FsEchec();
+        r = FsErreur();
         FsRetire(journal);
-        return false;
+        return r;
     }
     FsSyncDossierDe(chemin);
     // From here the journal holds the text: should the note fail to be written, the next
     // start writes it from there.
-    if (!FsEcritNeuf(chemin, mode, octets, n)) return FsEchec();
+    if (!FsEcritNeuf(chemin, mode, octets, n)) return FsErreur();
     FsSyncDossierDe(chemin);
     FsRetire(journal);
-    return true;
+    return RES_OK;
 }
 
-bool FsEffaceNote(const char* chemin)
+Resultat FsEffaceNote(const char* chemin)
 {
     char marque[FS_CHEMIN_MAX];
     if (!FsExiste(chemin)) return FsSupprime(chemin);
     // On FAT "todo" finds "Todo": the note itself is gone, and the other one stays.
-    if (!FsNomExact(chemin)) return true;
-    if (!FsDossierModifiablePour(chemin)) return false;
+    if (!FsNomExact(chemin)) return RES_OK;
+    Resultat r = FsDossierModifiablePour(chemin);
+    if (r != RES_OK) return r;
     FsCheminReserve(marque, FS_EFFACE_PREFIXE, chemin);
     int fd = open(marque, O_WRONLY | O_CREAT | O_EXCL, 0666);
     if (fd >= 0) {
         close(fd);
         FsSyncDossierDe(marque);
     }
-    bool ok = FsSupprime(chemin);
+    r = FsSupprime(chemin);
     FsSyncDossierDe(chemin);
     if (fd >= 0) FsRetire(marque);
-    return ok;
+    return r;
 }

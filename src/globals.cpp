@@ -47,7 +47,6 @@ STexte ListeFichier;
 STexte Texte;
 bool TexteIncomplet = false;
 FILE* fichier = 0;
-const char* RaisonEchec = "";
 
 TClavier MonClavier;
 TMessage Message;

@@ -75,7 +75,6 @@ extern STexte ListeFichier;  // the catalogue of note names
 extern STexte Texte;         // the open note
 extern bool TexteIncomplet;  // the open note did not load whole: saving it is refused
 extern FILE* fichier;        // the stream of the file operation under way, else null
-extern const char* RaisonEchec;  // why the last save, create or delete failed (notes.h)
 
 // ---- The two objects, built before main runs: keyboard first ----
 extern TClavier MonClavier;

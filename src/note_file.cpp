@@ -1,7 +1,5 @@
 // Moving a note between its file and Texte. The file is the lines joined by single
 // newlines, nothing after the last; every other byte is text.
-#include <stdio.h>
-
 #include "fs.h"
 #include "globals.h"
 #include "notes.h"
@@ -16,19 +14,17 @@ void FnFinLigne()
     Texte.NbLignes++;
 }
 
-// Reads `fichier` into the cleared Texte. Returns false when the note did not fit whole:
-// more than 50 lines, a line over 255 bytes, a zero byte, or a read error. The longest note
-// that fits is 50 full lines and 49 newlines: a byte past those is not read, however large
-// the file (a huge or endless one would freeze the screen).
-bool FnLitLignes()
+// The bytes of a note: those of a save, assembled whole before anything is written, and
+// those of a load, read whole before they are cut into lines.
+char Octets[NOTE_OCTETS_MAX];
+
+// Cuts the n bytes of a note into the cleared Texte. Returns false when they did not fit
+// whole: more than 50 lines, a line over 255 bytes, or a zero byte.
+bool FnLitLignes(size_t n)
 {
     bool entier = true;
-    int c;
-    for (int lus = 0; (c = fgetc(fichier)) != EOF; lus++) {
-        if (lus == NOTE_OCTETS_MAX) {
-            entier = false;
-            break;
-        }
+    for (size_t k = 0; k < n; k++) {
+        char c = Octets[k];
         if (c == '\n') {
             FnFinLigne();
             if (Texte.NbLignes == TEXTE_NB_LIGNES) return false;  // a 51st line follows
@@ -41,19 +37,15 @@ bool FnLitLignes()
         }
         // A zero byte is kept as text but hides the rest of the line from a save.
         if (c == 0) entier = false;
-        ligne->Caracteres[ligne->Longueur++] = (char)c;
+        ligne->Caracteres[ligne->Longueur++] = c;
         ligne->LongueurInitiale = ligne->Longueur;
     }
-    if (ferror(fichier)) entier = false;
     FnFinLigne();
     return entier;
 }
 
 // Why the open note cannot be saved, while TexteIncomplet is set.
-const char* RaisonLecture = RAISON_INCOMPLETE;
-
-// The bytes of a save, assembled whole before anything is written.
-char Octets[NOTE_OCTETS_MAX];
+Resultat RaisonLecture = RES_INCOMPLETE;
 
 // Puts the lines of Texte into Octets, each up to its zero byte, one newline between two.
 // Returns the count: at most 50 lines of 255 bytes and 49 newlines, which Octets holds.
@@ -70,42 +62,37 @@ size_t FnAssembleLignes()
 
 }  // namespace
 
-void FnReadFile(const char* nom)
+Resultat FnReadFile(const char* nom)
 {
     char chemin[CHEMIN_TAILLE];
+    size_t n = 0;
     FnClearText(&Texte);
-    TexteIncomplet = false;
-    RaisonEchec = RAISON_INCOMPLETE;
-    int ouverture = FsChemin(chemin, nom) ? FsOuvreLecture(chemin) : FS_ILLISIBLE;
-    if (ouverture != FS_OUVERTE) {
-        // The editor always needs a line. Only a note that is really absent is an empty
-        // note; anything else that cannot be read must not be saved over.
-        if (ouverture != FS_ABSENTE) TexteIncomplet = true;
-        Texte.NbLignes = 1;
-    } else {
-        if (!FnLitLignes()) TexteIncomplet = true;
-        fclose(fichier);
-        fichier = 0;
-        RaisonEchec = RAISON_INCOMPLETE;
-    }
-    RaisonLecture = RaisonEchec;
+    // The longest note that fits is 50 full lines and 49 newlines: a longer file is cut
+    // there, so a huge or endless one cannot freeze the screen.
+    Resultat r = FsChemin(chemin, nom) ? FsLitNote(chemin, Octets, sizeof Octets, &n) : RES_INCOMPLETE;
+    // Anything that cannot be read whole must not be saved over. The editor always needs a
+    // line: a missing note is one empty line.
+    if (!FnLitLignes(n) && r == RES_OK) r = RES_INCOMPLETE;
+    TexteIncomplet = r != RES_OK;
+    RaisonLecture = TexteIncomplet ? r : RES_INCOMPLETE;
+    return r;
 }
 
 // Writes Texte over the note; see FnWriteFile.
-static bool FnEcritNote(const char* nom)
+static Resultat FnEcritNote(const char* nom)
 {
     char chemin[CHEMIN_TAILLE];
     // An incomplete note would cut its file down to what the buffer holds.
-    if (TexteIncomplet) return FsRefuse(RaisonLecture);
-    if (!FsChemin(chemin, nom)) return FsRefuse(RAISON_NOM);
+    if (TexteIncomplet) return RaisonLecture;
+    if (!FsChemin(chemin, nom)) return RES_NOM;
     return FsEcritNote(chemin, Octets, FnAssembleLignes());
 }
 
-bool FnWriteFile(const char* nom)
+Resultat FnWriteFile(const char* nom)
 {
-    bool ecrit = FnEcritNote(nom);
+    Resultat r = FnEcritNote(nom);
     // Written or not, the last six lines are shown with the cursor on the bottom one.
     if (Texte.NbLignes > 0) Texte.LigneActive = Texte.NbLignes - 1;
     if (Texte.NbLignes > RANGEES) Texte.LigneDebut = Texte.NbLignes - RANGEES;
-    return ecrit;
+    return r;
 }

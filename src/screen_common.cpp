@@ -3,6 +3,31 @@
 #include "draw.h"
 #include "screens.h"
 
+// In the order of Resultat.
+static const char* const TexteResultat[RES_NOMBRE] = {
+    "",
+    "Note not fully loaded",
+    "Could not write the file",
+    "The note is read-only",
+    "The folder is read-only",
+    "The card is read-only",
+    "The card is full",
+    "The list is full (50 notes)",
+    "\"dossier\" is not a folder",
+    "It is a folder that is not empty",
+    "It is not a note file",
+    "The link leads nowhere",
+    "The link does not lead to a note",
+    "The name is not allowed",
+    "Permission denied",
+    "Another spelling is on the card"
+};
+
+const char* FnTexteResultat(Resultat r)
+{
+    return r >= 0 && r < RES_NOMBRE ? TexteResultat[r] : TexteResultat[RES_ECRITURE];
+}
+
 void DessineDecor()
 {
     DrawImage(ImgSwitch, SWITCH_X, SWITCH_Y, 0, 0, 32, 32);

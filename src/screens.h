@@ -5,6 +5,7 @@
 #define SCREENS_H
 
 #include "globals.h"
+#include "notes.h"
 
 enum {
     RANGEE_Y = 20,           // first row's text
@@ -49,6 +50,9 @@ void AfficheTexte();
 // The cursor mark changes state at the first frame more than half a second after its
 // last change; maintenant is the frame's tick count.
 void FnClignote(int maintenant);
+
+// The words a box shows for what a note operation came to; each fits the box.
+const char* FnTexteResultat(Resultat r);
 
 // Page switch button, title strip and number strip: the first pictures of both screens.
 void DessineDecor();

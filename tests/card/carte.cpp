@@ -14,6 +14,7 @@
 
 #include "globals.h"
 #include "notes.h"
+#include "screens.h"
 
 namespace {
 
@@ -39,24 +40,23 @@ int main(int argc, char** argv)
 {
     std::string quoi = argc > 1 ? argv[1] : "";
     FnClearText(&ListeFichier);
-    bool ok = false;
+    Resultat r = RES_OK;
     if (quoi == "start" && argc == 2) {
         FnLitDossier();
         for (int i = 0; i < ListeFichier.NbLignes; i++) std::cout << ListeFichier.Lignes[i].Caracteres << "\n";
-        ok = true;
     } else if (quoi == "save" && argc == 4) {
         std::ifstream f(argv[3], std::ios::binary);
         if (!Remplit(std::string(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()))) return 2;
-        ok = FnWriteFile(argv[2]);
+        r = FnWriteFile(argv[2]);
     } else if (quoi == "create" && argc == 3) {
-        ok = FnCreateFile(argv[2]);
+        r = FnCreateFile(argv[2]);
     } else if (quoi == "delete" && argc == 3) {
         strcpy(ListeFichier.Lignes[ListeFichier.NbLignes++].Caracteres, argv[2]);
-        ok = FnRemoveFile(argv[2]);
+        r = FnRemoveFile(argv[2]);
     } else {
         std::cerr << "usage: carte start | save NAME FILE | create NAME | delete NAME\n";
         return 2;
     }
-    if (!ok) std::cerr << "carte: " << quoi << ": " << RaisonEchec << "\n";
-    return ok ? 0 : 1;
+    if (r != RES_OK) std::cerr << "carte: " << quoi << ": " << FnTexteResultat(r) << "\n";
+    return r == RES_OK ? 0 : 1;
 }

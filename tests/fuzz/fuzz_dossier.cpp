@@ -326,14 +326,14 @@ void Cree(const std::string& brut)
     bool existait = avant[cle].genre;
     bool refus = !rien && (!PeutEtreNote(nom) || liste.size() >= (size_t)TEXTE_NB_LIGNES ||
                            (DossierFerme(avant) && !existait));
-    RaisonEchec = nullptr;
-    bool fait = FnCreateFile(brut.c_str());
+    Resultat r = FnCreateFile(brut.c_str());
+    bool fait = r == RES_OK;
     Photo apres = Photo::Prend();
     VERIFIE(ChaineTitre == titre, "create changed ChaineTitre");
     if (rien) VERIFIE(fait, "create of an empty or listed name failed");
     if (refus) VERIFIE(!fait, "create of %s made it", Montre(nom).c_str());
-    if (!rien && !refus && !DossierFerme(avant)) VERIFIE(fait, "create failed: %s", RaisonEchec);
-    VERIFIE(fait || RaisonEchec != nullptr, "a failed create gave no reason");
+    if (!rien && !refus && !DossierFerme(avant)) VERIFIE(fait, "create failed: %d", r);
+    VERIFIE(r < RES_NOMBRE, "a failed create gave no known reason");
     if (fait && !rien) {
         liste.push_back(nom);
         if (!existait) {
@@ -360,12 +360,12 @@ void Retire(const std::string& brut, bool parTitre)
                        (ferme || (entree.genre == 'd' && !entree.contenu.empty()));
     bool doitFaire = listee && !ferme &&
                      (!entree.genre || entree.genre == 'l' || entree.genre == 'f' || entree.genre == 'p');
-    RaisonEchec = nullptr;
-    bool fait = parTitre ? FnRemoveFile(ChaineTitre) : FnRemoveFile(brut.c_str());
+    Resultat r = parTitre ? FnRemoveFile(ChaineTitre) : FnRemoveFile(brut.c_str());
+    bool fait = r == RES_OK;
     Photo apres = Photo::Prend();
     if (!listee) VERIFIE(fait, "remove of an unlisted name failed");
     if (doitRefuser) VERIFIE(!fait, "remove of %s was not refused", Montre(nom).c_str());
-    if (doitFaire) VERIFIE(fait, "remove failed: %s", RaisonEchec);
+    if (doitFaire) VERIFIE(fait, "remove failed: %d", r);
     if (fait && listee) {
         VERIFIE(!apres[cle].genre, "remove said done and the entry stays");
         liste.erase(std::find(liste.begin(), liste.end(), nom));
@@ -373,7 +373,7 @@ void Retire(const std::string& brut, bool parTitre)
                 "ChaineTitre is not the last listed name after a removal");
         avant.Retire(cle);
     } else {
-        VERIFIE(fait || RaisonEchec != nullptr, "a failed remove gave no reason");
+        VERIFIE(r < RES_NOMBRE, "a failed remove gave no known reason");
         VERIFIE(ChaineTitre == titre, "a remove that removed nothing changed ChaineTitre");
     }
     VERIFIE(Liste() == liste, "remove did not drop exactly its name");
@@ -448,15 +448,15 @@ void OuvreEtSauve(const std::string& nom, const std::string* ajout)
     std::string direct = entree.contenu[0] == '/' ? entree.contenu : Dans(entree.contenu);
     bool unSeulLien = lien && !cible.empty() && lstat(direct.c_str(), &ls) == 0 && S_ISREG(ls.st_mode);
     bool doitFaire = !doitRefuser && !ferme && (!entree.genre || entree.genre == 'f' || unSeulLien);
-    RaisonEchec = nullptr;
-    bool ecrit = FnWriteFile(nom.c_str());
+    Resultat r = FnWriteFile(nom.c_str());
+    bool ecrit = r == RES_OK;
     Trace("  saved %d\n", (int)ecrit);
     Photo apres = Photo::Prend();
     VERIFIE(TexteIncomplet == incomplet, "the save changed TexteIncomplet");
     if (doitRefuser) VERIFIE(!ecrit, "a note that must not be written was saved");
-    if (doitFaire) VERIFIE(ecrit, "the save failed: %s", RaisonEchec);
+    if (doitFaire) VERIFIE(ecrit, "the save failed: %d", r);
     if (!ecrit) {
-        VERIFIE(RaisonEchec != nullptr, "a refused save gave no reason");
+        VERIFIE(r < RES_NOMBRE, "a refused save gave no known reason");
         VERIFIE(!reguliere || Lit(ou) == octets, "a refused save changed the note");
         Compare(avant, apres, "a refused save changed the card");
         return;

@@ -52,8 +52,7 @@ TEST_F(Catalogue, ScanStopsAtFiftyNames)
     Noms tous = Entrees();
     ASSERT_EQ(tous.size(), 51u);
     EXPECT_EQ(Liste(), Noms(tous.begin(), tous.begin() + 50));
-    EXPECT_FALSE(FnCreateFile("encore"));
-    EXPECT_STREQ(RaisonEchec, RAISON_LISTE_PLEINE);
+    EXPECT_EQ(FnCreateFile("encore"), RES_LISTE_PLEINE);
     EXPECT_EQ(ListeFichier.NbLignes, 50);
     EXPECT_FALSE(Existe("dossier/encore"));
 }
@@ -88,8 +87,8 @@ TEST_F(Catalogue, CreateAddsEmptyNoteOnlyWhenItMay)
     Ecrit("dossier/cachee", "ajoutee par un autre programme");
     Liste({"listee"});
 
-    EXPECT_TRUE(FnCreateFile(""));  // nothing asked, nothing failed
-    EXPECT_TRUE(FnCreateFile("listee"));
+    EXPECT_EQ(FnCreateFile(""), RES_OK);  // nothing asked, nothing failed
+    EXPECT_EQ(FnCreateFile("listee"), RES_OK);
     EXPECT_EQ(Liste(), Noms{"listee"});
     EXPECT_EQ(Lit("dossier/listee"), "contenu");
 
@@ -100,12 +99,11 @@ TEST_F(Catalogue, CreateAddsEmptyNoteOnlyWhenItMay)
     // Two spellings are two notes, unless the card folds them into one (FAT): then the
     // second is refused, and deleting it takes nothing of the first.
     bool fat = Existe("dossier/neuve");
-    EXPECT_EQ(FnCreateFile("neuve"), !fat);
+    EXPECT_EQ(FnCreateFile("neuve"), fat ? RES_AUTRE_GRAPHIE : RES_OK);
     if (fat) {
-        EXPECT_STREQ(RaisonEchec, RAISON_AUTRE_GRAPHIE);
         EXPECT_EQ(Entrees(), (Noms{"listee", "cachee", "Neuve"}));
         Liste({"listee", "cachee", "Neuve", "neuve"});
-        EXPECT_TRUE(FnRemoveFile("neuve"));
+        EXPECT_EQ(FnRemoveFile("neuve"), RES_OK);
         EXPECT_TRUE(Existe("dossier/Neuve"));
         EXPECT_EQ(Liste(), (Noms{"listee", "cachee", "Neuve"}));
         return;
@@ -150,7 +148,7 @@ TEST_F(Catalogue, RemoveDropsNameAndShowsTheLastListed)
         for (const std::string& n : c.avant) Ecrit("dossier/" + n, n);
         Liste(c.avant);
         Titre(c.nom);
-        EXPECT_TRUE(FnRemoveFile(ChaineTitre));
+        EXPECT_EQ(FnRemoveFile(ChaineTitre), RES_OK);
         EXPECT_EQ(Liste(), c.apres) << c.nom;
         EXPECT_EQ(ChaineTitre, c.titre) << c.nom;
         EXPECT_EQ(ListeFichier.Lignes[c.apres.size()].Caracteres[0], 0) << c.nom;
@@ -168,14 +166,14 @@ TEST_F(Catalogue, RemoveKeepsNamesWhoseFileStays)
     Liste({"plein", "Note", "note", "disparue"});
 
     Titre("plein");
-    EXPECT_FALSE(FnRemoveFile(ChaineTitre));  // a non-empty folder cannot be deleted
-    // A FAT driver in user space answers EPERM where others say "not empty".
-    EXPECT_TRUE(std::string(RaisonEchec) == RAISON_DOSSIER_PLEIN || std::string(RaisonEchec) == RAISON_REFUS)
-        << RaisonEchec;
+    // A non-empty folder cannot be deleted. A FAT driver in user space answers EPERM where
+    // others say "not empty".
+    Resultat r = FnRemoveFile(ChaineTitre);
+    EXPECT_TRUE(r == RES_DOSSIER_PLEIN || r == RES_REFUS) << r;
     EXPECT_EQ(Lit("dossier/plein/note"), "a garder");
     EXPECT_STREQ(ChaineTitre, "plein");
-    EXPECT_TRUE(FnRemoveFile(""));
-    EXPECT_TRUE(FnRemoveFile("absente"));
+    EXPECT_EQ(FnRemoveFile(""), RES_OK);
+    EXPECT_EQ(FnRemoveFile("absente"), RES_OK);
     EXPECT_EQ(Liste(), (Noms{"plein", "Note", "note", "disparue"}));
 
     FnRemoveFile("disparue");  // already gone from the card: the name goes too

@@ -118,7 +118,7 @@ TEST_F(HostileCard, NamesOfEveryLength)
     EXPECT_TRUE(TexteIncomplet);
     EXPECT_EQ(Texte.NbLignes, 1);
     TexteIncomplet = false;
-    EXPECT_FALSE(FnWriteFile(huge.c_str()));
+    EXPECT_NE(FnWriteFile(huge.c_str()), RES_OK);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator("dossier"), {}), 4);
 }
 
@@ -199,11 +199,11 @@ TEST_F(HostileCard, FilesTheUserMayNotReadOrWrite)
     int failed = AsOrdinaryUser([] {
         FnReadFile("secret");
         if (!TexteIncomplet || Texte.NbLignes != 1 || Texte.Lignes[0].Caracteres[0]) return 1;
-        if (FnWriteFile("secret")) return 2;
+        if (FnWriteFile("secret") == RES_OK) return 2;
         FnReadFile("readonly");
         if (TexteIncomplet || std::string(Texte.Lignes[0].Caracteres) != "look, don't touch") return 3;
         Texte.Lignes[0].Caracteres[0] = 'L';
-        if (FnWriteFile("readonly")) return 4;
+        if (FnWriteFile("readonly") == RES_OK) return 4;
         return 0;
     });
     // The handheld runs as root: a run that could not become another user proves nothing.
@@ -214,7 +214,7 @@ TEST_F(HostileCard, FilesTheUserMayNotReadOrWrite)
     failed = AsOrdinaryUser([] {
         FnReadFile("open");
         if (TexteIncomplet) return 5;
-        if (FnWriteFile("open")) return 6;
+        if (FnWriteFile("open") == RES_OK) return 6;
         FnCreateFile("new");
         if (FindFile("new")) return 7;
         FnRemoveFile("open");

@@ -142,7 +142,7 @@ TEST_F(Notes, MissingNoteOpensAsOneEmptyLineAndSavesEmpty)
     FnReadFile("absente");
     AttendLignes({""});
     EXPECT_FALSE(TexteIncomplet);
-    EXPECT_TRUE(FnWriteFile("absente"));
+    EXPECT_EQ(FnWriteFile("absente"), RES_OK);
     EXPECT_TRUE(Existe("dossier/absente"));
     EXPECT_EQ(Lit("dossier/absente"), "");
 }
@@ -171,7 +171,7 @@ TEST_F(Notes, RoundTripKeepsEveryByte)
         FnReadFile("note");
         ASSERT_FALSE(TexteIncomplet) << essai;
         AttendLignes(lignes);
-        ASSERT_TRUE(FnWriteFile("note")) << essai;
+        ASSERT_EQ(FnWriteFile("note"), RES_OK) << essai;
         ASSERT_EQ(Lit("dossier/note"), octets) << essai;
         FnReadFile("note");
         ASSERT_EQ(Texte.NbLignes, nb);
@@ -184,7 +184,7 @@ TEST_F(Notes, SaveWritesTextUpToEachZeroByte)
     Remplit(&Texte, {"a", "", "b"});
     strcpy(Texte.Lignes[0].Caracteres + 2, "reste");  // old bytes behind the terminator
     Texte.Lignes[2].Longueur = 40;                      // a stale length is not trusted
-    ASSERT_TRUE(FnWriteFile("n"));
+    ASSERT_EQ(FnWriteFile("n"), RES_OK);
     EXPECT_EQ(Lit("dossier/n"), "a\n\nb");
 }
 
@@ -197,15 +197,14 @@ TEST_F(Notes, SaveGoesToTheEndOfTheNote)
         Texte.LigneActive = 2;
         Texte.LigneDebut = 1;
         TexteIncomplet = incomplet;
-        EXPECT_EQ(FnWriteFile("dix"), !incomplet);
+        EXPECT_EQ(FnWriteFile("dix"), incomplet ? RES_INCOMPLETE : RES_OK);
         EXPECT_EQ(Texte.LigneActive, 9);
         EXPECT_EQ(Texte.LigneDebut, 4);
     }
-    EXPECT_STREQ(RaisonEchec, RAISON_INCOMPLETE);
     TexteIncomplet = false;
     Remplit(&Texte, std::vector<std::string>(4, "x"));
     Texte.LigneDebut = 1;
-    EXPECT_TRUE(FnWriteFile("quatre"));
+    EXPECT_EQ(FnWriteFile("quatre"), RES_OK);
     EXPECT_EQ(Texte.LigneActive, 3);
     EXPECT_EQ(Texte.LigneDebut, 1);
 }
@@ -224,7 +223,7 @@ TEST_F(Notes, IncompleteNoteIsNeverSavedOver)
         FnReadFile("note");
         EXPECT_TRUE(TexteIncomplet);
         EXPECT_EQ(Texte.NbLignes, c.nb);
-        EXPECT_FALSE(FnWriteFile("note"));
+        EXPECT_NE(FnWriteFile("note"), RES_OK);
         EXPECT_EQ(Lit("dossier/note"), c.octets);
     }
     EXPECT_EQ(Texte.Lignes[0].Longueur, 5);  // the zero byte is kept and counted
@@ -249,7 +248,7 @@ TEST_F(Notes, UnreadableNoteIsIncompleteAndKept)
         EXPECT_TRUE(TexteIncomplet) << nom;
         AttendLignes({""});
         TexteIncomplet = false;  // even forced, these names are never written
-        EXPECT_FALSE(FnWriteFile(nom)) << nom;
+        EXPECT_NE(FnWriteFile(nom), RES_OK) << nom;
     }
     EXPECT_EQ(Lit("dossier/sous/dedans"), "garde");
     EXPECT_EQ(Lit("dehors"), "garde aussi");
@@ -260,14 +259,14 @@ TEST_F(Notes, SaveKeepsPermissionsAndNeedsTheFolder)
 {
     Remplit(&Texte, {"un", "deux"});
     ASSERT_EQ(rmdir("dossier"), 0);
-    EXPECT_FALSE(FnWriteFile("note"));
+    EXPECT_NE(FnWriteFile("note"), RES_OK);
     EXPECT_FALSE(Existe("dossier"));
 
     ASSERT_EQ(mkdir("dossier", 0777), 0);
-    EXPECT_TRUE(FnWriteFile("note"));
+    EXPECT_EQ(FnWriteFile("note"), RES_OK);
     EXPECT_EQ(Lit("dossier/note"), "un\ndeux");
     ASSERT_EQ(chmod("dossier/note", 0640), 0);
-    EXPECT_TRUE(FnWriteFile("note"));
+    EXPECT_EQ(FnWriteFile("note"), RES_OK);
     struct stat st;
     ASSERT_EQ(stat("dossier/note", &st), 0);
     EXPECT_EQ(st.st_mode & 07777, 0640u);
@@ -287,9 +286,8 @@ TEST_F(Notes, ReadOnlyIsDecidedByTheModeBits)
     ASSERT_EQ(chmod("dossier/lecture", 0444), 0);
     Liste({"note", "secret", "lecture"});
     Remplit(&Texte, {"nouveau"});
-    EXPECT_FALSE(FnWriteFile("note"));
-    EXPECT_STREQ(RaisonEchec, RAISON_NOTE_LECTURE_SEULE);
-    EXPECT_TRUE(FnRemoveFile("lecture"));
+    EXPECT_EQ(FnWriteFile("note"), RES_NOTE_LECTURE_SEULE);
+    EXPECT_EQ(FnRemoveFile("lecture"), RES_OK);
     EXPECT_FALSE(Existe("dossier/lecture"));
     FnReadFile("secret");
     EXPECT_TRUE(TexteIncomplet);
@@ -298,12 +296,9 @@ TEST_F(Notes, ReadOnlyIsDecidedByTheModeBits)
     ASSERT_EQ(chmod("dossier/note", 0644), 0);
     ASSERT_EQ(chmod("dossier", 0555), 0);
     TexteIncomplet = false;
-    EXPECT_FALSE(FnWriteFile("note"));
-    EXPECT_STREQ(RaisonEchec, RAISON_DOSSIER_LECTURE_SEULE);
-    EXPECT_FALSE(FnCreateFile("neuve"));
-    EXPECT_STREQ(RaisonEchec, RAISON_DOSSIER_LECTURE_SEULE);
-    EXPECT_FALSE(FnRemoveFile("note"));
-    EXPECT_STREQ(RaisonEchec, RAISON_DOSSIER_LECTURE_SEULE);
+    EXPECT_EQ(FnWriteFile("note"), RES_DOSSIER_LECTURE_SEULE);
+    EXPECT_EQ(FnCreateFile("neuve"), RES_DOSSIER_LECTURE_SEULE);
+    EXPECT_EQ(FnRemoveFile("note"), RES_DOSSIER_LECTURE_SEULE);
     Ecrit("dossier/.sauve-Ab3xY9", "debris");
     FnClearText(&ListeFichier);
     FnLitDossier();
@@ -340,7 +335,7 @@ TEST_F(Notes, OpeningAnyEntryNeitherBlocksNorReadsPastWhatFits)
             long avant = OctetsLus();
             FnReadFile(noms[i]);
             if (!TexteIncomplet || Texte.NbLignes != 1 || fichier != nullptr) _exit(10 + i);
-            if (OctetsLus() - avant > FS_LECTURE_MAX + 1024) _exit(20 + i);
+            if (OctetsLus() - avant > NOTE_OCTETS_MAX + 1024) _exit(20 + i);
         }
         _exit(0);
     }
@@ -361,7 +356,7 @@ TEST_F(Notes, LinksStayLinks)
     FnReadFile("lien");
     AttendLignes({"ancien"});
     Remplit(&Texte, {"nouveau", "texte"});
-    ASSERT_TRUE(FnWriteFile("lien"));
+    ASSERT_EQ(FnWriteFile("lien"), RES_OK);
     EXPECT_EQ(Lit("ailleurs/fichier"), "nouveau\ntexte");
     struct stat st;
     ASSERT_EQ(lstat("dossier/lien", &st), 0);
@@ -371,15 +366,14 @@ TEST_F(Notes, LinksStayLinks)
     ASSERT_EQ(symlink("../ailleurs/absent", "dossier/mort"), 0);
     ASSERT_EQ(symlink("../ailleurs", "dossier/vers-dossier"), 0);
     ASSERT_EQ(symlink("/dev/null", "dossier/vers-null"), 0);
-    struct Cas { const char* nom; const char* raison; } cas[] = {
-        {"mort", RAISON_LIEN_MORT}, {"vers-dossier", RAISON_LIEN_AUTRE}, {"vers-null", RAISON_LIEN_AUTRE},
+    struct Cas { const char* nom; Resultat raison; } cas[] = {
+        {"mort", RES_LIEN_MORT}, {"vers-dossier", RES_LIEN_AUTRE}, {"vers-null", RES_LIEN_AUTRE},
     };
     for (const Cas& c : cas) {
-        FnReadFile(c.nom);  // opening says why it cannot be saved, and so does the save
+        // Opening says why it cannot be saved, and so does the save.
+        EXPECT_EQ(FnReadFile(c.nom), c.raison) << c.nom;
         EXPECT_TRUE(TexteIncomplet) << c.nom;
-        EXPECT_STREQ(RaisonEchec, c.raison) << c.nom;
-        EXPECT_FALSE(FnWriteFile(c.nom)) << c.nom;
-        EXPECT_STREQ(RaisonEchec, c.raison) << c.nom;
+        EXPECT_EQ(FnWriteFile(c.nom), c.raison) << c.nom;
         ASSERT_EQ(lstat(("dossier/" + std::string(c.nom)).c_str(), &st), 0);
         EXPECT_TRUE(S_ISLNK(st.st_mode)) << c.nom;
     }
@@ -399,7 +393,7 @@ TEST_F(Notes, FailedWriteLeavesOldNoteWhole)
             struct rlimit limite = {1000, 1000};
             if (setrlimit(RLIMIT_FSIZE, &limite) != 0) return 3;
             Remplit(&Texte, nouveau);
-            return FnWriteFile("note") ? 1 : 0;
+            return FnWriteFile("note") == RES_OK ? 1 : 0;
         });
         EXPECT_EQ(statut, 0) << lignes;
         EXPECT_EQ(Lit("dossier/note"), ancien);
@@ -412,7 +406,7 @@ TEST_F(Notes, SaveOverSubFolderFailsAndLeavesNoTemporary)
     ASSERT_EQ(mkdir("dossier/sous", 0777), 0);
     Ecrit("dossier/sous/x", "x");
     Remplit(&Texte, {"texte"});
-    EXPECT_FALSE(FnWriteFile("sous"));
+    EXPECT_NE(FnWriteFile("sous"), RES_OK);
     EXPECT_EQ(Lit("dossier/sous/x"), "x");
     EXPECT_EQ(Entrees(), std::vector<std::string>{"sous"});
 }
