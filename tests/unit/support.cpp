@@ -233,3 +233,30 @@ std::string ProgramTest::NoteBytes(const std::string& name)
 }
 
 }  // namespace test
+
+namespace test {
+
+void ProgramTest::Names(const std::vector<std::string>& names)
+{
+    for (const std::string& n : names) Note(n, "");
+    Restart();
+}
+
+void ProgramTest::Open(const std::string& name, const std::string& bytes)
+{
+    Note(name, bytes);
+    Restart();
+    std::snprintf(ChaineTitre, sizeof ChaineTitre, "%s", name.c_str());
+    OpenIcon();
+    ASSERT_EQ(Etape, 1);
+}
+
+int ProgramTest::RowOf(const std::string& name)
+{
+    for (int i = 0; i < ListeFichier.NbLignes; i++)
+        if (name == ListeFichier.Lignes[i].Caracteres) return i - ListeFichier.LigneDebut;
+    ADD_FAILURE() << name << " not listed";
+    return 0;
+}
+
+}  // namespace test

@@ -63,6 +63,12 @@ void Type(const std::string& text);
 inline int RowY(int r) { return BARRE_Y + RANGEE_H * r + RANGEE_H / 2; }
 inline void Icon(int x) { ClickAt(x + ICONE_TAILLE / 2, ICONE_Y + ICONE_TAILLE / 2); }
 inline void Button(int x) { ClickAt(x + BOUTON_L / 2, BOUTON_Y + BOUTON_H / 2); }
+inline void Create() { Icon(CREER_X); }
+inline void OpenIcon() { Icon(OUVRIR_X); }
+inline void DeleteIcon() { Icon(SUPPRIMER_X); }
+inline void QuitIcon() { Icon(QUITTER_X); }
+inline void Save() { Icon(SAUVER_X); }
+inline void Back() { Icon(RETOUR_X); }
 inline void Confirm() { Button(OUI_X); }
 inline void Decline() { Button(NON_X); }
 inline void Acknowledge() { Button(OK_X); }
@@ -105,6 +111,12 @@ protected:
     void Note(const std::string& name, const std::string& bytes);
     void Restart();  // re-run the start-up state with the folder as it is now
     std::string NoteBytes(const std::string& name);
+    // Writes empty notes of these names and starts again.
+    void Names(const std::vector<std::string>& names);
+    // Writes the note, starts again and opens it from the list.
+    void Open(const std::string& name, const std::string& bytes);
+    // The row of the first screen showing this name (the folder yields names in its order).
+    int RowOf(const std::string& name);
 };
 
 }  // namespace test

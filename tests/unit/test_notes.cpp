@@ -205,7 +205,9 @@ TEST_F(Notes, UnreadableNoteIsIncompleteAndKept)
     ASSERT_EQ(mkdir("dossier/sous", 0777), 0);
     WriteFile("dossier/sous/dedans", "garde");
     WriteFile("dehors", "garde aussi");
-    for (const char* nom : {"sous", "../dehors", "..", ""}) {
+    for (const std::string& n : {std::string("sous"), std::string("../dehors"), std::string(".."),
+                                 std::string(""), std::string(300, 'x')}) {
+        const char* nom = n.c_str();
         FnReadFile(nom);
         EXPECT_TRUE(TexteIncomplet) << nom;
         AttendLignes({""});
