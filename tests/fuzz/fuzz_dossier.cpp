@@ -22,7 +22,7 @@
 #include "fs.h"
 #include "notes.h"
 
-using atelier::Lit;
+using test::ReadFile;
 
 namespace {
 
@@ -92,22 +92,10 @@ std::string CommeChaine(const std::string& nom)
 
 std::string Dans(const std::string& nom) { return "dossier/" + nom; }
 
-std::vector<std::string> Liste()
-{
-    std::vector<std::string> noms;
-    for (int i = 0; i < ListeFichier.NbLignes; i++) noms.push_back(ListeFichier.Lignes[i].Caracteres);
-    return noms;
-}
-
 bool Listee(const std::string& nom)
 {
-    std::vector<std::string> l = Liste();
+    std::vector<std::string> l = test::Lines();
     return std::find(l.begin(), l.end(), nom) != l.end();
-}
-
-bool PeutEtreNote(const std::string& nom)
-{
-    return FsNomValide(nom.c_str()) && !FsEstTemporaire(nom.c_str());
 }
 
 std::string Reel(const std::string& chemin)
@@ -150,7 +138,7 @@ Entree Decrit(const std::string& chemin)
         e.temps = st.st_mtim.tv_sec * 1000000000LL + st.st_mtim.tv_nsec;
     } else if (S_ISDIR(st.st_mode)) {
         e.genre = 'd';
-        std::vector<std::string> noms = atelier::Entrees(chemin.c_str());
+        std::vector<std::string> noms = test::Entries(chemin.c_str());
         std::sort(noms.begin(), noms.end());
         for (const std::string& n : noms) e.contenu += n + '/';
     } else if (S_ISLNK(st.st_mode)) {
@@ -172,10 +160,10 @@ public:
     static Photo Prend()
     {
         Photo p;
-        for (const std::string& n : atelier::Entrees(".")) {
+        for (const std::string& n : test::Entries(".")) {
             if (n == "dossier") continue;
             Entree e = Decrit(n);
-            if (e.genre == 'f') e.contenu = Lit(n);
+            if (e.genre == 'f') e.contenu = ReadFile(n);
             p.Met(e);
         }
         Entree d;
@@ -186,7 +174,7 @@ public:
             d.mode = st.st_mode & 07777;
         }
         p.Met(d);
-        for (const std::string& n : atelier::Entrees("dossier")) p.Met(Decrit(Dans(n)));
+        for (const std::string& n : test::Entries("dossier")) p.Met(Decrit(Dans(n)));
         return p;
     }
     Entree operator[](const std::string& chemin) const
@@ -265,9 +253,9 @@ void VerifieListe(const Etat& e)
         const SLigne& l = ListeFichier.Lignes[i];
         std::string nom = l.Caracteres;
         VERIFIE(l.Longueur == 0 && l.LongueurInitiale == 0, "name %d has a length", i);
-        VERIFIE(PeutEtreNote(nom), "listed name %d cannot be a note (%zu bytes)", i, nom.size());
+        VERIFIE(test::CanBeNote(nom), "listed name %d cannot be a note (%zu bytes)", i, nom.size());
         VERIFIE(vus.insert(nom).second, "name %d listed twice", i);
-        VERIFIE(atelier::Existe(Dans(nom)) || e.effaces.count(nom), "listed name %d is not on the card", i);
+        VERIFIE(test::Exists(Dans(nom)) || e.effaces.count(nom), "listed name %d is not on the card", i);
     }
     VERIFIE(memchr(ChaineTitre, 0, TITRE_TAILLE) != nullptr, "ChaineTitre unterminated");
     VERIFIE(fichier == nullptr, "a stream was left open");
@@ -276,7 +264,7 @@ void VerifieListe(const Etat& e)
 // Only a save makes temporary files, and it must not leave one behind.
 void VerifieSansDebris(const Etat& e)
 {
-    for (const std::string& n : atelier::Entrees("dossier")) {
+    for (const std::string& n : test::Entries("dossier")) {
         VERIFIE(!FsEstTemporaire(n.c_str()) || e.debris.count(n), "a save left a temporary file");
     }
 }
@@ -306,25 +294,25 @@ void Scanne(Etat& e)
     // A file that a listed name already leads to (a link, a second hard link) is listed once.
     std::vector<std::string> attendu;
     std::set<std::pair<dev_t, ino_t>> fichiers;
-    for (const std::string& n : atelier::Entrees("dossier")) {
-        if (!PeutEtreNote(n) || attendu.size() >= (size_t)TEXTE_NB_LIGNES) continue;
+    for (const std::string& n : test::Entries("dossier")) {
+        if (!test::CanBeNote(n) || attendu.size() >= (size_t)TEXTE_NB_LIGNES) continue;
         struct stat st;
         if (stat(("dossier/" + n).c_str(), &st) == 0 && !fichiers.insert({st.st_dev, st.st_ino}).second)
             continue;
         attendu.push_back(n);
     }
-    VERIFIE(Liste() == attendu, "the scan listed %d names, %zu expected", ListeFichier.NbLignes,
+    VERIFIE(test::Lines() == attendu, "the scan listed %d names, %zu expected", ListeFichier.NbLignes,
             attendu.size());
 }
 
 void Cree(const std::string& brut)
 {
     std::string nom = CommeChaine(brut), cle = Dans(nom), titre = ChaineTitre;
-    std::vector<std::string> liste = Liste();
+    std::vector<std::string> liste = test::Lines();
     Photo avant = Photo::Prend();
     bool rien = nom.empty() || Listee(nom);
     bool existait = avant[cle].genre;
-    bool refus = !rien && (!PeutEtreNote(nom) || liste.size() >= (size_t)TEXTE_NB_LIGNES ||
+    bool refus = !rien && (!test::CanBeNote(nom) || liste.size() >= (size_t)TEXTE_NB_LIGNES ||
                            (DossierFerme(avant) && !existait));
     Resultat r = FnCreateFile(brut.c_str());
     bool fait = r == RES_OK;
@@ -341,7 +329,7 @@ void Cree(const std::string& brut)
             avant.Met(apres[cle]);
         }
     }
-    VERIFIE(Liste() == liste, "create did not append exactly its name");
+    VERIFIE(test::Lines() == liste, "create did not append exactly its name");
     Compare(avant, apres, "create");
 }
 
@@ -350,7 +338,7 @@ void Retire(const std::string& brut, bool parTitre)
     std::string nom = CommeChaine(brut), cle = Dans(nom);
     if (parTitre) snprintf(ChaineTitre, TITRE_TAILLE, "%s", nom.c_str());
     std::string titre = ChaineTitre;
-    std::vector<std::string> liste = Liste();
+    std::vector<std::string> liste = test::Lines();
     Photo avant = Photo::Prend();
     bool listee = !nom.empty() && Listee(nom);
     Entree entree = avant[cle];
@@ -376,7 +364,7 @@ void Retire(const std::string& brut, bool parTitre)
         VERIFIE(r < RES_NOMBRE, "a failed remove gave no known reason");
         VERIFIE(ChaineTitre == titre, "a remove that removed nothing changed ChaineTitre");
     }
-    VERIFIE(Liste() == liste, "remove did not drop exactly its name");
+    VERIFIE(test::Lines() == liste, "remove did not drop exactly its name");
     Compare(avant, apres, "remove");
 }
 
@@ -396,7 +384,7 @@ void OuvreEtSauve(const std::string& nom, const std::string* ajout)
     bool dedans =
         !lien || !existe || vrai == racine || vrai.compare(0, racine.size() + 1, racine + "/") == 0;
     std::string ou = lien ? vrai : cle;  // the file that holds the note, if any
-    std::string octets = reguliere ? Lit(ou) : "";
+    std::string octets = reguliere ? ReadFile(ou) : "";
     // The file a save may write, as the photo names it: the note's own entry, or the file a
     // link leads to when that is in the working folder or in dossier/ (else "").
     std::string cible = cle;
@@ -457,13 +445,13 @@ void OuvreEtSauve(const std::string& nom, const std::string* ajout)
     if (doitFaire) VERIFIE(ecrit, "the save failed: %d", r);
     if (!ecrit) {
         VERIFIE(r < RES_NOMBRE, "a refused save gave no known reason");
-        VERIFIE(!reguliere || Lit(ou) == octets, "a refused save changed the note");
+        VERIFIE(!reguliere || ReadFile(ou) == octets, "a refused save changed the note");
         Compare(avant, apres, "a refused save changed the card");
         return;
     }
     struct stat ss;
     VERIFIE(lstat(ou.c_str(), &ss) == 0 && S_ISREG(ss.st_mode), "the save did not leave a regular file");
-    VERIFIE(Lit(ou) == atelier::TexteSauve(), "the saved file does not hold the note");
+    VERIFIE(ReadFile(ou) == test::Join(test::Lines(Texte)), "the saved file does not hold the note");
     VERIFIE(!reguliere || (ss.st_mode & 07777) == (cs.st_mode & 07777), "the save changed the permissions");
     if (!cible.empty()) avant.Met(apres[cible]);
     Compare(avant, apres, "the save changed more than its note");
@@ -477,7 +465,7 @@ void Pas1(char pas, Lecteur& in, Etat& e)
     case 'F': {
         std::string nom = SurLaCarte(in.Nom()), octets = in.Nom();
         Trace("F %s, %zu bytes\n", Montre(nom).c_str(), octets.size());
-        atelier::Ecrit(e.Pose(nom), reinterpret_cast<const uint8_t*>(octets.data()), octets.size());
+        test::WriteBytes(e.Pose(nom), reinterpret_cast<const uint8_t*>(octets.data()), octets.size());
         break;
     }
     case 'D': {
@@ -485,7 +473,7 @@ void Pas1(char pas, Lecteur& in, Etat& e)
         bool plein = in.Octet() % 2;
         Trace("D %s%s\n", Montre(nom).c_str(), plein ? " holding x" : "");
         if (mkdir(e.Pose(nom).c_str(), 0777) == 0 && plein)
-            atelier::Ecrit(Dans(nom) + "/x", nullptr, 0);
+            test::WriteBytes(Dans(nom) + "/x", nullptr, 0);
         break;
     }
     case 'L': {
@@ -513,7 +501,7 @@ void Pas1(char pas, Lecteur& in, Etat& e)
     }
     case 'M': {  // another program changes the permissions of an entry, or of dossier/ itself
         static const mode_t modes[] = {0, 0444, 0222, 0666, 0555, 0777, 0111};
-        std::vector<std::string> noms = atelier::Entrees("dossier");
+        std::vector<std::string> noms = test::Entries("dossier");
         size_t k = in.Octet() % (noms.size() + 1);
         uint8_t m = in.Octet();
         std::string chemin = k == noms.size() ? "dossier" : Dans(noms[k]);
@@ -550,8 +538,8 @@ void Pas1(char pas, Lecteur& in, Etat& e)
     case 'r': {
         uint8_t k = in.Octet();
         if (ListeFichier.NbLignes == 0) break;
-        Trace("r %s\n", Montre(Nieme(Liste(), k)).c_str());
-        Retire(Nieme(Liste(), k), true);
+        Trace("r %s\n", Montre(Nieme(test::Lines(), k)).c_str());
+        Retire(Nieme(test::Lines(), k), true);
         break;
     }
     case 'f': {
@@ -561,12 +549,12 @@ void Pas1(char pas, Lecteur& in, Etat& e)
         break;
     }
     case 'X': {  // another program deletes an entry
-        std::vector<std::string> noms = atelier::Entrees("dossier");
+        std::vector<std::string> noms = test::Entries("dossier");
         uint8_t k = in.Octet();
         if (noms.empty()) break;
         std::string nom = Nieme(noms, k);
         Trace("X %s\n", Montre(nom).c_str());
-        atelier::RetireArbre(Dans(nom));
+        test::RemoveTree(Dans(nom));
         e.effaces.insert(nom);
         break;
     }
@@ -575,8 +563,8 @@ void Pas1(char pas, Lecteur& in, Etat& e)
         uint8_t k = in.Octet();
         std::string ajout = pas == 'E' ? in.Nom() : "";
         if (ListeFichier.NbLignes > 0) {
-            Trace("%c %s\n", pas, Montre(Nieme(Liste(), k)).c_str());
-            OuvreEtSauve(Nieme(Liste(), k), pas == 'E' ? &ajout : nullptr);
+            Trace("%c %s\n", pas, Montre(Nieme(test::Lines(), k)).c_str());
+            OuvreEtSauve(Nieme(test::Lines(), k), pas == 'E' ? &ajout : nullptr);
         }
         VerifieSansDebris(e);
         break;
@@ -584,18 +572,18 @@ void Pas1(char pas, Lecteur& in, Etat& e)
     case 'T': {  // the debris of an interrupted save, or a name that only looks like one
         std::string nom = SurLaCarte(FS_TEMP_PREFIXE + in.Nom());
         Trace("T %s\n", Montre(nom).c_str());
-        atelier::Ecrit(e.Pose(nom), nullptr, 0);
+        test::WriteBytes(e.Pose(nom), nullptr, 0);
         break;
     }
     case 'd': {
         uint8_t o = in.Octet();
         if (ListeFichier.NbLignes == 0) break;
-        std::vector<std::string> avant = Liste();
+        std::vector<std::string> avant = test::Lines();
         int k = o % ListeFichier.NbLignes;
         Trace("d %s\n", Montre(avant[k]).c_str());
         FnDelLigneFichier(ListeFichier.Lignes[k].Caracteres);
         avant.erase(avant.begin() + k);
-        VERIFIE(Liste() == avant, "FnDelLigneFichier did not drop its line");
+        VERIFIE(test::Lines() == avant, "FnDelLigneFichier did not drop its line");
         VERIFIE(ChaineTitre == (avant.empty() ? std::string() : avant.back()),
                 "ChaineTitre is not the last listed name after a name was dropped");
         break;
@@ -614,10 +602,10 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* octets, size_t n)
 {
     atelier::Entre();
-    atelier::RetireArbre("dossier");
-    atelier::RetireArbre(Garde);
+    test::RemoveTree("dossier");
+    test::RemoveTree(Garde);
     VERIFIE(mkdir("dossier", 0777) == 0, "cannot make dossier/");
-    VERIFIE(atelier::Ecrit(Garde, reinterpret_cast<const uint8_t*>(GardeOctets.data()), GardeOctets.size()),
+    VERIFIE(test::WriteBytes(Garde, reinterpret_cast<const uint8_t*>(GardeOctets.data()), GardeOctets.size()),
             "cannot write the guard");
     FnClearText(&ListeFichier);
     FnClearText(&Texte);
@@ -639,7 +627,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* octets, size_t n)
     VerifieSansDebris(e);
     // Nothing was added beside dossier/ and the guard, which only a save through a link to
     // it may have changed (the photos around each operation checked that).
-    std::vector<std::string> dehors = atelier::Entrees(".");
+    std::vector<std::string> dehors = test::Entries(".");
     std::sort(dehors.begin(), dehors.end());
     VERIFIE((dehors == std::vector<std::string>{"dossier", Garde}), "the working folder changed");
     atelier::Sort();

@@ -8,7 +8,7 @@
 #include "atelier.h"
 #include "notes.h"
 
-using atelier::Lit;
+using test::ReadFile;
 
 namespace {
 
@@ -17,7 +17,7 @@ const char Chemin[] = "dossier/note";
 
 void VerifieSeulFichier()
 {
-    std::vector<std::string> e = atelier::Entrees("dossier");
+    std::vector<std::string> e = test::Entries("dossier");
     VERIFIE(e.size() == 1 && e[0] == Nom, "%zu entries in the folder after a save", e.size());
 }
 
@@ -35,9 +35,9 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* octets, size_t n)
 {
     atelier::Entre();
-    VERIFIE(atelier::Ecrit(Chemin, octets, n), "cannot stage the note");
+    VERIFIE(test::WriteBytes(Chemin, octets, n), "cannot stage the note");
     const std::string original(reinterpret_cast<const char*>(octets), n);
-    const bool tient = atelier::Tient(original);
+    const bool tient = test::Fits(original);
 
     TexteIncomplet = !tient;  // the load must set it either way
     FnReadFile(Nom);
@@ -46,7 +46,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* octets, size_t n)
 
     Resultat r = FnWriteFile(Nom);
     VERIFIE(r == (tient ? RES_OK : RES_INCOMPLETE), "save returned %d", (int)r);
-    VERIFIE(Lit(Chemin) == original, "the file changed through a load and a save");
+    VERIFIE(ReadFile(Chemin) == original, "the file changed through a load and a save");
     const int nb = Texte.NbLignes;
     VERIFIE(Texte.LigneActive == nb - 1 && Texte.LigneDebut == (nb > 6 ? nb - 6 : 0),
             "the save did not go to the end of the note");

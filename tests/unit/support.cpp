@@ -19,52 +19,10 @@ namespace fs = std::filesystem;
 
 namespace test {
 
-ScratchDir::ScratchDir() : ScratchDir("/tmp") {}
-
-ScratchDir::ScratchDir(const std::string& parent)
-{
-    std::string tmpl = parent + "/scrivelle-test-XXXXXX";
-    char* made = mkdtemp(tmpl.data());
-    if (made == nullptr) abort();
-    path_ = made;
-    previous_ = fs::current_path().string();
-    if (chdir(path_.c_str()) != 0) abort();
-}
-
-ScratchDir::~ScratchDir()
-{
-    if (chdir(previous_.c_str()) != 0) abort();
-    std::error_code ec;
-    // Make everything removable, even folders a test closed to the owner.
-    for (auto& e : fs::recursive_directory_iterator(path_, fs::directory_options::skip_permission_denied, ec))
-        chmod(e.path().c_str(), 0700);
-    fs::remove_all(path_, ec);
-}
-
 void WriteFile(const std::string& path, const std::string& bytes)
 {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), (std::streamsize)bytes.size());
-    if (!out) ADD_FAILURE() << "cannot write " << path;
-}
-
-std::string ReadFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-bool Exists(const std::string& path)
-{
-    struct stat st;
-    return lstat(path.c_str(), &st) == 0;
-}
-
-std::string MemoryTmp()
-{
-    return access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
+    unlink(path.c_str());
+    if (!WriteBytes(path, bytes.data(), bytes.size())) ADD_FAILURE() << "cannot write " << path;
 }
 
 void StageAssets()
@@ -193,7 +151,7 @@ static int KeyFor(unsigned char c, bool* upper)
 
 static void ShowPage(int page)
 {
-    if (Fonction != page) ClickAt(SWITCH_X + 16, SWITCH_Y + 16);
+    if (Fonction != page) SwitchPage();
 }
 
 void Type(const std::string& text)
@@ -207,10 +165,43 @@ void Type(const std::string& text)
         ASSERT_GE(key, 0) << "no key types byte " << (int)c;
         ShowPage(key <= PAGE_LETTRES_FIN ? 0 : 1);
         if (key <= PAGE_LETTRES_FIN && MonClavier.GetMaj() != upper && c >= 'A' && c <= 'z')
-            ClickAt(MAJ_X + 16, MAJ_Y + 4);
+            Shift();
         ClickAt(KeyX(key), KeyY(key));
     }
     ShowPage(0);
+}
+
+bool Pick(const std::string& name)
+{
+    while (ListeFichier.LigneDebut > 0) Press(&TUP);
+    for (int i = 0; i < ListeFichier.NbLignes; i++) {
+        if (name != ListeFichier.Lignes[i].Caracteres) continue;
+        while (i - ListeFichier.LigneDebut >= RANGEES) Press(&TDOWN);
+        ClickAt(40, RowY(i - ListeFichier.LigneDebut));
+        return name == ChaineTitre;
+    }
+    return false;
+}
+
+void FolderTest::SetUp()
+{
+    const char* parent = getenv("SCRIVELLE_TESTS_DOSSIER");
+    SetUpIn(parent ? parent : "/tmp");
+}
+
+void FolderTest::SetUpIn(const std::string& parent)
+{
+    dir_ = new ScratchDir(parent);
+    ASSERT_EQ(mkdir("dossier", 0777), 0);
+    FnClearText(&Texte);
+    FnClearText(&ListeFichier);
+    TexteIncomplet = false;
+    ChaineTitre[0] = 0;
+}
+
+void FolderTest::TearDown()
+{
+    delete dir_;
 }
 
 void ProgramTest::SetUp()
@@ -221,15 +212,9 @@ void ProgramTest::SetUp()
 void ProgramTest::SetUpIn(const std::string& parent)
 {
     EnsureScreen();
-    dir_ = new ScratchDir(parent);
+    FolderTest::SetUpIn(parent);
     StageAssets();
-    fs::create_directory("dossier");
     ResetProgram();
-}
-
-void ProgramTest::TearDown()
-{
-    delete dir_;
 }
 
 void ProgramTest::Note(const std::string& name, const std::string& bytes)
@@ -245,6 +230,33 @@ void ProgramTest::Restart()
 std::string ProgramTest::NoteBytes(const std::string& name)
 {
     return ReadFile("dossier/" + name);
+}
+
+}  // namespace test
+
+namespace test {
+
+void ProgramTest::Names(const std::vector<std::string>& names)
+{
+    for (const std::string& n : names) Note(n, "");
+    Restart();
+}
+
+void ProgramTest::Open(const std::string& name, const std::string& bytes)
+{
+    Note(name, bytes);
+    Restart();
+    std::snprintf(ChaineTitre, sizeof ChaineTitre, "%s", name.c_str());
+    OpenIcon();
+    ASSERT_EQ(Etape, 1);
+}
+
+int ProgramTest::RowOf(const std::string& name)
+{
+    for (int i = 0; i < ListeFichier.NbLignes; i++)
+        if (name == ListeFichier.Lignes[i].Caracteres) return i - ListeFichier.LigneDebut;
+    ADD_FAILURE() << name << " not listed";
+    return 0;
 }
 
 }  // namespace test

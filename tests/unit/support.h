@@ -4,36 +4,23 @@
 
 #include <gtest/gtest.h>
 #include <SDL.h>
+#include <sys/wait.h>
 #include <string>
 #include <vector>
 
+#include "../support/scratch.h"
 #include "globals.h"
+#include "message_box.h"
+#include "screens.h"
 
 namespace test {
-
-// A fresh temporary folder, entered on construction and removed (with what it holds)
-// on destruction; the previous working directory is restored.
-class ScratchDir {
-public:
-    ScratchDir();
-    explicit ScratchDir(const std::string& parent);  // made in parent instead of /tmp
-    ~ScratchDir();
-    const std::string& path() const { return path_; }
-private:
-    std::string path_;
-    std::string previous_;
-};
-
-// Where a test that saves thousands of times makes its scratch folder: /dev/shm when the
-// machine has it, so that each save's sync costs nothing, else /tmp.
-std::string MemoryTmp();
 
 // Links the font and the pictures into the current folder.
 void StageAssets();
 
+// Writes a new file (a FAT driver in user space ignores O_TRUNC on an existing one); a
+// failure fails the test.
 void WriteFile(const std::string& path, const std::string& bytes);
-std::string ReadFile(const std::string& path);
-bool Exists(const std::string& path);
 
 // Brings SDL up once for the whole test binary (dummy drivers) and loads the resources.
 void EnsureScreen();
@@ -72,17 +59,64 @@ int KeyY(int i);
 // shift as needed; '\n' is the new-line key, '\b' backspace.
 void Type(const std::string& text);
 
-// Fixture for frame-level tests: scratch folder with "dossier/", screen, reset state.
-class ProgramTest : public ::testing::Test {
+// Where the screens answer a click: the middle of what the program's layout places there.
+inline int RowY(int r) { return BARRE_Y + RANGEE_H * r + RANGEE_H / 2; }
+inline void Icon(int x) { ClickAt(x + ICONE_TAILLE / 2, ICONE_Y + ICONE_TAILLE / 2); }
+inline void Button(int x) { ClickAt(x + BOUTON_L / 2, BOUTON_Y + BOUTON_H / 2); }
+inline void Create() { Icon(CREER_X); }
+inline void OpenIcon() { Icon(OUVRIR_X); }
+inline void DeleteIcon() { Icon(SUPPRIMER_X); }
+inline void QuitIcon() { Icon(QUITTER_X); }
+inline void Save() { Icon(SAUVER_X); }
+inline void Back() { Icon(RETOUR_X); }
+inline void Confirm() { Button(OUI_X); }
+inline void Decline() { Button(NON_X); }
+inline void Acknowledge() { Button(OK_X); }
+inline void Shift() { ClickAt(MAJ_X + 16, MAJ_Y + 4); }
+inline void SwitchPage() { ClickAt(SWITCH_X + 16, SWITCH_Y + 16); }
+inline void ArrowUp() { ClickAt(FLECHE_X + 9, FLECHE_HAUT_Y + 10); }
+inline void ArrowDown() { ClickAt(FLECHE_X + 9, FLECHE_BAS_Y + 10); }
+
+// Picks the list's row showing this name, scrolling from the top; false when it is not
+// listed.
+bool Pick(const std::string& name);
+
+// Runs f in a child process and returns its exit status (100 when it did not exit):
+// limits, signals and a changed user stay there.
+template <class F> int RunInChild(F f)
+{
+    pid_t pid = fork();
+    if (pid == 0) _exit(f());
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 100;
+}
+
+// Fixture for the folder tests: a scratch folder holding an empty "dossier/", made in
+// SCRIVELLE_TESTS_DOSSIER when set (on a FAT card, for the card tests), and empty buffers.
+class FolderTest : public ::testing::Test {
 protected:
     void SetUp() override;
     void SetUpIn(const std::string& parent);  // SetUp with the scratch folder made in parent
     void TearDown() override;
+    ScratchDir* dir_ = nullptr;
+};
+
+// Fixture for frame-level tests: scratch folder with "dossier/", screen, start-up state.
+class ProgramTest : public FolderTest {
+protected:
+    void SetUp() override;
+    void SetUpIn(const std::string& parent);
     // Writes a note file into dossier/ before the catalogue is read by Restart().
     void Note(const std::string& name, const std::string& bytes);
     void Restart();  // re-run the start-up state with the folder as it is now
     std::string NoteBytes(const std::string& name);
-    ScratchDir* dir_ = nullptr;
+    // Writes empty notes of these names and starts again.
+    void Names(const std::vector<std::string>& names);
+    // Writes the note, starts again and opens it from the list.
+    void Open(const std::string& name, const std::string& bytes);
+    // The row of the first screen showing this name (the folder yields names in its order).
+    int RowOf(const std::string& name);
 };
 
 }  // namespace test

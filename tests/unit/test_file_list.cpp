@@ -7,53 +7,28 @@
 #include "notes.h"
 #include "support.h"
 
-using test::ClickAt;
-using test::Frame;
-using test::KeyX;
-using test::KeyY;
-using test::Type;
-
 namespace {
 
-int RowY(int r) { return 24 + 12 * r + 6; }
-
-const int RANGEES_TEST = 6;  // rows of the list
+using namespace test;
 
 // Whether row r showed a name in the last frame: dark pixels in the upper part of its text.
 bool RowHasInk(int r)
 {
-    for (int y = 23 + 12 * r; y < 31 + 12 * r; y++)
-        for (int x = 20; x < 200; x++) {
-            Uint32 p = test::Pixel(x, y);
+    for (int y = RANGEE_Y + 3 + RANGEE_H * r; y < RANGEE_Y + 11 + RANGEE_H * r; y++)
+        for (int x = TEXTE_X; x < 200; x++) {
+            Uint32 p = Pixel(x, y);
             if ((p >> 16) < 0x50 && ((p >> 8) & 0xFF) < 0x50 && (p & 0xFF) < 0x50) return true;
         }
     return false;
 }
 
-class FileListTest : public test::ProgramTest {
+class FileListTest : public ProgramTest {
 protected:
-    void Names(std::initializer_list<const char*> names)
-    {
-        for (const char* n : names) Note(n, "");
-        Restart();
-    }
-    // The folder yields names in its own order: find a name's row on the first screen.
-    int RowOf(const char* name)
-    {
-        for (int i = 0; i < ListeFichier.NbLignes; i++)
-            if (std::string(ListeFichier.Lignes[i].Caracteres) == name) return i - ListeFichier.LigneDebut;
-        ADD_FAILURE() << name << " not listed";
-        return 0;
-    }
     std::string Last() { return ListeFichier.Lignes[ListeFichier.NbLignes - 1].Caracteres; }
-    void Create() { ClickAt(28, 10); }
-    void OpenIcon() { ClickAt(58, 10); }
-    void DeleteIcon() { ClickAt(88, 10); }
-    void Confirm() { ClickAt(140, 134); }
-    void Decline() { ClickAt(180, 134); }
-    void Acknowledge() { ClickAt(160, 134); }
 };
 
+// Typed names: at most 20 characters, backspace erases cleanly, only the name keys of the
+// second page type, shift and space work; a picked name waits for a typed character.
 TEST_F(FileListTest, TypedNamesStopAtTwentyAndEraseCleanly)
 {
     Type("abcdefghijklmnopqrstu");
@@ -61,17 +36,34 @@ TEST_F(FileListTest, TypedNamesStopAtTwentyAndEraseCleanly)
     EXPECT_EQ(IndChar, 20);
 
     Restart();
-    Type("\b");
-    EXPECT_STREQ(ChaineTitre, "");
+    Type("\b\n");
+    EXPECT_STREQ(ChaineTitre, "") << "backspace on nothing and new line do nothing";
     EXPECT_EQ(IndChar, 0);
     Type("aby\b");
     EXPECT_STREQ(ChaineTitre, "ab");
     EXPECT_EQ(IndChar, 2);
     Create();
-    EXPECT_TRUE(test::Exists("dossier/ab")) << "the created name has no trailing space";
+    EXPECT_TRUE(Exists("dossier/ab")) << "the created name has no trailing space";
     EXPECT_TRUE(FindFile("ab"));
     Type("x");
     EXPECT_STREQ(ChaineTitre, "abx");
+
+    Restart();
+    SwitchPage();
+    for (int i = PAGE_SIGNES_DEBUT; i <= PAGE_SIGNES_FIN; i++) ClickAt(KeyX(i), KeyY(i));
+    EXPECT_STREQ(ChaineTitre, "0123456789_-");
+    Restart();
+    Type("A b");
+    EXPECT_STREQ(ChaineTitre, "A b") << "shift and the space key work in names";
+
+    Names({"alpha"});
+    ClickAt(40, RowY(0));
+    EXPECT_STREQ(ChaineTitre, "alpha");
+    EXPECT_EQ(IndChar, 0);
+    Type("\b");
+    EXPECT_STREQ(ChaineTitre, "alpha") << "backspace waits for a typed character";
+    Type("x");
+    EXPECT_STREQ(ChaineTitre, "x");
 }
 
 // Rows show a name up to the arrows as the whole name would; the name field shows a picked
@@ -84,43 +76,29 @@ TEST_F(FileListTest, LongNamesAreCutAtTheRowAndAPickedOneShowsItsEnd)
     ClickAt(40, RowY(5));  // the bar away from the names
     for (const std::string& name : {fits, longest}) {
         Frame();
-        int y = 20 + 12 * RowOf(name.c_str());
-        std::vector<Uint32> shown = test::Pixels(20, y, 281, 14);
-        EXPECT_EQ(test::Differences(shown, test::WholeText(name, 20, y, 20, y, 281, 14)), 0)
+        int y = RANGEE_Y + RANGEE_H * RowOf(name);
+        std::vector<Uint32> shown = Pixels(TEXTE_X, y, RANGEE_LARGEUR, 14);
+        EXPECT_EQ(Differences(shown, WholeText(name, TEXTE_X, y, TEXTE_X, y, RANGEE_LARGEUR, 14)), 0)
             << name.size() << " bytes";
     }
 
-    ClickAt(40, RowY(RowOf(longest.c_str())));
+    ClickAt(40, RowY(RowOf(longest)));
     EXPECT_EQ(ChaineTitre, longest);
     Frame();
-    EXPECT_TRUE(test::InkIn(200, 126, 267, 131)) << "the name's end, its W";
-    EXPECT_FALSE(test::InkIn(268, 126, 272, 131)) << "nothing past the field's edge";
-    EXPECT_FALSE(test::InkIn(10, 126, 150, 131)) << "its start, dots only, is not in sight";
+    EXPECT_TRUE(InkIn(200, CHAMP_Y + 2, NOM_DROITE, CHAMP_Y + 7)) << "the name's end, its W";
+    EXPECT_FALSE(InkIn(NOM_DROITE + 1, CHAMP_Y + 2, NOM_DROITE + 5, CHAMP_Y + 7)) << "nothing past the field's edge";
+    EXPECT_FALSE(InkIn(NOM_X, CHAMP_Y + 2, 150, CHAMP_Y + 7)) << "its start, dots only, is not in sight";
 }
 
-TEST_F(FileListTest, OnlyNameKeysOfTheSecondPageType)
+// A row past the names picks nothing: open and delete do nothing, create still moves the bar.
+// Create moves the bar to the new name, scrolling when it is past the sixth row.
+TEST_F(FileListTest, CreateMovesTheBarToTheNewName)
 {
-    Type("\n");
-    EXPECT_STREQ(ChaineTitre, "") << "new line does nothing here";
-    ClickAt(300, 220);
-    for (int i = 29; i <= 57; i++) ClickAt(KeyX(i), KeyY(i));
-    EXPECT_STREQ(ChaineTitre, "0123456789_-");
-    Restart();
-    Type("A b");
-    EXPECT_STREQ(ChaineTitre, "A b") << "shift and the space key work in names";
-}
+    Create();
+    EXPECT_EQ(ListeFichier.LigneActive, 0) << "empty list, empty name";
+    EXPECT_EQ(ListeFichier.NbLignes, 0);
 
-TEST_F(FileListTest, PickingSetsTheNameAndTypingStartsANewOne)
-{
     Names({"alpha"});
-    ClickAt(40, RowY(0));
-    EXPECT_STREQ(ChaineTitre, "alpha");
-    EXPECT_EQ(IndChar, 0);
-    Type("\b");
-    EXPECT_STREQ(ChaineTitre, "alpha") << "backspace waits for a typed character";
-    Type("x");
-    EXPECT_STREQ(ChaineTitre, "x");
-
     ClickAt(40, RowY(3));  // past the last name
     EXPECT_STREQ(ChaineTitre, "");
     EXPECT_EQ(ListeFichier.LigneActive, 3);
@@ -131,56 +109,23 @@ TEST_F(FileListTest, PickingSetsTheNameAndTypingStartsANewOne)
     Create();
     EXPECT_EQ(ListeFichier.NbLignes, 1);
     EXPECT_EQ(ListeFichier.LigneActive, 0) << "create still moves the bar";
-}
 
-TEST_F(FileListTest, CreateMovesTheBarToTheNewName)
-{
-    Create();
-    EXPECT_EQ(ListeFichier.LigneActive, 0) << "empty list, empty name";
-    EXPECT_EQ(ListeFichier.NbLignes, 0);
-
-    Names({"a", "b", "c"});
-    Type("d");
-    Create();
-    EXPECT_EQ(ListeFichier.NbLignes, 4);
-    EXPECT_EQ(ListeFichier.LigneActive, 3);
-    EXPECT_EQ(Last(), "d");
-    EXPECT_EQ(test::ReadFile("dossier/d"), "");
-    EXPECT_EQ(Etape, 0) << "the new note is not opened";
-
-    Names({"e", "f", "g"});  // seven names now
-    ASSERT_EQ(ListeFichier.NbLignes, 7);
-    Type("h");
-    Create();
-    EXPECT_EQ(ListeFichier.NbLignes, 8);
-    EXPECT_EQ(ListeFichier.LigneDebut, 2);
-    EXPECT_EQ(ListeFichier.LigneActive, 5);
-    EXPECT_EQ(Last(), "h");
-}
-
-// Seven names scrolled down once: a delete moves the window back to the first name, so the
-// list never shows fewer rows of names than it has; create after it shows the new name.
-TEST_F(FileListTest, DeleteWhileScrolledKeepsTheWindowOnTheNames)
-{
-    Names({"a", "b", "c", "d", "e", "f", "g"});
-    test::Press(&TDOWN);
-    ASSERT_EQ(ListeFichier.LigneDebut, 1);
-    for (int k = 0; k < 2; k++) {
-        ClickAt(40, RowY(0));
-        DeleteIcon();
-        Confirm();
-        EXPECT_EQ(ListeFichier.LigneDebut, 0) << "after delete " << k + 1;
-        EXPECT_EQ(ListeFichier.LigneActive, 0) << "the bar keeps its row";
+    // Names before the create (alpha counted), then the window and the bar after it.
+    struct Case { std::vector<std::string> more; const char* name; int debut, active; } cases[] = {
+        {{"b", "c"}, "d", 0, 3}, {{"e"}, "f", 0, 5}, {{}, "h", 1, 5}, {{"i"}, "j", 3, 5},
+    };
+    for (const Case& c : cases) {
+        Names(c.more);
+        int before = ListeFichier.NbLignes;
+        Type(c.name);
+        Create();
+        EXPECT_EQ(ListeFichier.NbLignes, before + 1) << c.name;
+        EXPECT_EQ(ListeFichier.LigneDebut, c.debut) << c.name;
+        EXPECT_EQ(ListeFichier.LigneActive, c.active) << c.name;
+        EXPECT_EQ(Last(), c.name);
+        EXPECT_EQ(ReadFile(std::string("dossier/") + c.name), "");
+        EXPECT_EQ(Etape, 0) << "the new note is not opened";
     }
-    ASSERT_EQ(ListeFichier.NbLignes, 5);
-    Frame();  // the frame of the confirm drew the list before the delete
-    for (int r = 0; r < 5; r++) EXPECT_TRUE(RowHasInk(r)) << "row " << r << " shows a name";
-    Type("y");
-    Create();
-    EXPECT_EQ(ListeFichier.NbLignes, 6);
-    EXPECT_EQ(ListeFichier.LigneDebut, 0);
-    EXPECT_EQ(ListeFichier.LigneActive, 5);
-    EXPECT_STREQ(ListeFichier.Lignes[5].Caracteres, "y");
 }
 
 TEST_F(FileListTest, OpenOnlyListedNames)
@@ -196,81 +141,74 @@ TEST_F(FileListTest, OpenOnlyListedNames)
     EXPECT_EQ(Texte.NbLignes, 1);
 }
 
+// The question names the picked note; decline keeps it, confirm removes it silently, and a
+// second delete asks about the last listed name that the field then shows (which name
+// that is, is the catalogue's: Catalogue.RemoveDropsNameAndShowsTheLastListed).
 TEST_F(FileListTest, DeleteAsksDeclineKeepsConfirmRemoves)
 {
-    Names({"x", "y", "z"});
+    Names({"w", "x", "y", "z"});
     Type("nope");
     DeleteIcon();
     EXPECT_FALSE(Message.GetActive()) << "an unlisted name asks nothing";
 
-    ClickAt(40, RowY(RowOf("y")));
+    const std::string last = Last();
+    ClickAt(40, RowY(1));
+    const std::string picked = ChaineTitre;
     DeleteIcon();
     ASSERT_TRUE(Message.GetActive());
     EXPECT_STREQ(Message.GetLine1(), "Would you want to delete this file?");
-    EXPECT_STREQ(Message.GetLine2(), "y") << "the question names the note";
+    EXPECT_EQ(Message.GetLine2(), picked) << "the question names the note";
     Decline();
-    EXPECT_TRUE(test::Exists("dossier/y"));
+    EXPECT_TRUE(Exists("dossier/" + picked));
 
     DeleteIcon();
     Confirm();
-    EXPECT_FALSE(test::Exists("dossier/y"));
+    EXPECT_FALSE(Exists("dossier/" + picked));
     EXPECT_FALSE(Message.GetActive()) << "a delete that worked says nothing";
-    EXPECT_EQ(ListeFichier.NbLignes, 2);
-    EXPECT_STREQ(ChaineTitre, "z") << "the name field shows the last listed name";
+    EXPECT_EQ(ListeFichier.NbLignes, 3);
+    EXPECT_EQ(ListeFichier.LigneActive, 1) << "the bar keeps its row";
     EXPECT_EQ(IndChar, 0);
     DeleteIcon();
-    EXPECT_STREQ(Message.GetLine2(), "z") << "a second delete names the note it would remove";
+    ASSERT_TRUE(Message.GetActive());
+    EXPECT_EQ(Message.GetLine2(), last) << "a second delete names the note it would remove";
     Decline();
+    EXPECT_EQ(Entries().size(), 3u);
     Type("k");
     EXPECT_STREQ(ChaineTitre, "k") << "the next key starts a new name";
-}
 
-// Four notes, row 1 deleted: the bar keeps its row, and a second delete asks before it
-// removes the last listed note that the name field now shows.
-TEST_F(FileListTest, ASecondDeleteAsksAboutTheNoteItWouldRemove)
-{
-    Names({"a", "b", "c", "d"});
-    std::string picked = ListeFichier.Lignes[1].Caracteres;
-    std::string last = ListeFichier.Lignes[3].Caracteres;
-    ClickAt(40, RowY(1));
-    DeleteIcon();
-    EXPECT_STREQ(Message.GetLine2(), picked.c_str());
-    Confirm();
-    EXPECT_FALSE(test::Exists("dossier/" + picked));
-    EXPECT_EQ(ListeFichier.LigneActive, 1);
-    EXPECT_EQ(ChaineTitre, last);
-    DeleteIcon();
-    ASSERT_TRUE(Message.GetActive());
-    EXPECT_EQ(Message.GetLine2(), last);
-    Decline();
-    EXPECT_EQ(ListeFichier.NbLignes, 3);
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator("dossier"), {}), 3);
-
-    // Scrolling still moves names under the bar without changing the name field.
+    // Scrolling moves names under the bar without changing the name field.
     Names({"e", "f", "g", "h"});
     ClickAt(40, RowY(2));
     std::string name = ChaineTitre;
-    test::Press(&TDOWN);
+    Press(&TDOWN);
     EXPECT_EQ(ChaineTitre, name);
     DeleteIcon();
     EXPECT_EQ(Message.GetLine2(), name) << "the delete is of the picked name";
 }
 
-// The question's second line holds the name, cut with "..." to fit inside the panel.
+// The question's second line holds the name, cut with "..." where it would run out of the
+// panel: the text ends inside it, no shorter than needed, and a name that fits is whole.
 TEST_F(FileListTest, DeleteQuestionNameIsCutToFitTheBox)
 {
-    const std::string longest(247, 'W');
-    const std::string wide = "WWWWWWWWWWWWWWWWWWWWWWWWW";
-    Names({longest.c_str(), wide.c_str(), "caf\xe9"});
-    for (const std::string& name : {longest, wide, std::string("caf\xe9")}) {
+    const std::string longest(247, 'W'), wide(25, 'W'), cafe = "caf\xe9";
+    Names({longest.c_str(), wide.c_str(), cafe.c_str()});
+    // Where line 2 has ink: the box with the name against the box without it.
+    auto line2Right = [] {
+        Frame();
+        std::vector<Uint32> with = Pixels(0, LIGNE2_Y, ECRAN_LARGEUR, 12);
+        Message.SetMessage(Message.GetLine1(), "", false, MESSAGE_QUESTION, ACTION_SUPPRIMER);
+        Frame();
+        std::vector<Uint32> without = Pixels(0, LIGNE2_Y, ECRAN_LARGEUR, 12);
+        int right = -1;
+        for (size_t i = 0; i < with.size(); i++)
+            if (with[i] != without[i]) right = std::max(right, (int)(i % ECRAN_LARGEUR));
+        return right;
+    };
+    for (const std::string& name : {longest, wide, cafe}) {
         std::snprintf(ChaineTitre, sizeof ChaineTitre, "%s", name.c_str());
         DeleteIcon();
         ASSERT_TRUE(Message.GetActive()) << name;
         std::string line2 = Message.GetLine2();
-        int w = 0, h = 0;
-        TTF_SizeText(font8, line2.c_str(), &w, &h);
-        EXPECT_LE(w, 185) << line2;
-        EXPECT_GT(w, 150 * (name.size() > 10)) << "cut no shorter than needed: " << line2;
         if (name.size() > 10) {
             ASSERT_GT(line2.size(), 3u);
             EXPECT_EQ(line2.substr(line2.size() - 3), "...");
@@ -278,6 +216,9 @@ TEST_F(FileListTest, DeleteQuestionNameIsCutToFitTheBox)
         } else {
             EXPECT_EQ(line2, name) << "a name that fits is shown whole";
         }
+        int right = line2Right();
+        EXPECT_LE(right, MESSAGE_TEXTE_X + MESSAGE_TEXTE_L) << line2;
+        EXPECT_GT(right, MESSAGE_TEXTE_X + (name.size() > 10 ? 150 : 10)) << line2;
         Decline();
     }
     Frame();
@@ -285,30 +226,36 @@ TEST_F(FileListTest, DeleteQuestionNameIsCutToFitTheBox)
 }
 
 // Every name leaving the list keeps the window on names: 20 names scrolled to the end and
-// 15 deletes leave five names, all shown from the first row.
+// 15 deletes leave five names, all shown from the first row; a create then shows its name.
 TEST_F(FileListTest, DeletesNeverLeaveAnEmptyScreen)
 {
     for (int i = 0; i < 20; i++) Note("n" + std::to_string(i), "");
     Restart();
-    for (int i = 0; i < 20; i++) test::Press(&TDOWN);
+    for (int i = 0; i < 20; i++) Press(&TDOWN);
     ASSERT_EQ(ListeFichier.LigneDebut, 14);
     for (int k = 0; k < 15; k++) {
-        int row = (k * 5) % RANGEES_TEST;
-        if (ListeFichier.NbLignes <= RANGEES_TEST) row = row % ListeFichier.NbLignes;
+        int row = (k * 5) % RANGEES;
+        if (ListeFichier.NbLignes <= RANGEES) row = row % ListeFichier.NbLignes;
         ClickAt(40, RowY(row));
         ASSERT_NE(ChaineTitre[0], 0) << "delete " << k;
         DeleteIcon();
         Confirm();
         int n = ListeFichier.NbLignes;
         EXPECT_EQ(n, 19 - k);
-        EXPECT_LE(ListeFichier.LigneDebut, std::max(0, n - RANGEES_TEST)) << "delete " << k;
+        EXPECT_LE(ListeFichier.LigneDebut, std::max(0, n - RANGEES)) << "delete " << k;
         EXPECT_EQ(ListeFichier.LigneActive, row) << "the bar keeps its row";
         Frame();  // the frame of the confirm drew the list before the delete
-        for (int r = 0; r < std::min(n, RANGEES_TEST); r++)
+        for (int r = 0; r < std::min(n, (int)RANGEES); r++)
             EXPECT_TRUE(RowHasInk(r)) << "delete " << k << ", row " << r;
     }
     EXPECT_EQ(ListeFichier.NbLignes, 5);
     EXPECT_EQ(ListeFichier.LigneDebut, 0);
+    Type("y");
+    Create();
+    EXPECT_EQ(ListeFichier.NbLignes, 6);
+    EXPECT_EQ(ListeFichier.LigneDebut, 0);
+    EXPECT_EQ(ListeFichier.LigneActive, 5);
+    EXPECT_STREQ(ListeFichier.Lignes[5].Caracteres, "y");
 }
 
 // Failures say so in an information box, with the reason on its second line; a name
@@ -318,25 +265,22 @@ TEST_F(FileListTest, FailedCreateAndDeleteSaySo)
     Type("fine");
     Create();
     EXPECT_FALSE(Message.GetActive()) << "a create that worked says nothing";
-    EXPECT_TRUE(test::Exists("dossier/fine"));
+    EXPECT_TRUE(Exists("dossier/fine"));
 
     mkdir("dossier/folder", 0777);
     Note("folder/inside", "x");
     Restart();
-    for (const char* name : {"folder"}) {
-        ClickAt(40, RowY(RowOf(name)));
-        DeleteIcon();
-        Confirm();
-        ASSERT_TRUE(Message.GetActive()) << name;
-        EXPECT_EQ(Message.GetType(), MESSAGE_INFORMATION);
-        EXPECT_STREQ(Message.GetLine1(), "File not deleted");
-        EXPECT_STRNE(Message.GetLine2(), "") << name;
-        EXPECT_TRUE(FindFile(name)) << "the name stays listed";
-        EXPECT_STREQ(ChaineTitre, name);
-        Acknowledge();
-        EXPECT_FALSE(Message.GetActive());
-    }
+    ClickAt(40, RowY(RowOf("folder")));
+    DeleteIcon();
+    Confirm();
+    ASSERT_TRUE(Message.GetActive());
+    EXPECT_EQ(Message.GetType(), MESSAGE_INFORMATION);
+    EXPECT_STREQ(Message.GetLine1(), "File not deleted");
     EXPECT_STREQ(Message.GetLine2(), "It is a folder that is not empty");
+    EXPECT_TRUE(FindFile("folder")) << "the name stays listed";
+    EXPECT_STREQ(ChaineTitre, "folder");
+    Acknowledge();
+    EXPECT_FALSE(Message.GetActive());
 
     for (int i = ListeFichier.NbLignes; i < 50; i++) Note("f" + std::to_string(i), "");
     Restart();
@@ -346,10 +290,11 @@ TEST_F(FileListTest, FailedCreateAndDeleteSaySo)
     EXPECT_STREQ(Message.GetLine1(), "File not created");
     EXPECT_STREQ(Message.GetLine2(), "The list is full (50 notes)");
     EXPECT_EQ(ListeFichier.LigneActive, 5) << "the bar still goes to the last name";
+    EXPECT_FALSE(Exists("dossier/more"));
     Acknowledge();
 
-    std::filesystem::remove_all("dossier");
-    test::WriteFile("dossier", "a file, not a folder");
+    RemoveTree("dossier");
+    WriteFile("dossier", "a file, not a folder");
     Restart();
     Type("note");
     Create();
@@ -367,52 +312,57 @@ TEST_F(FileListTest, AnOpenQuestionSilencesTheScreen)
     ASSERT_TRUE(Message.GetActive());
     ClickAt(40, RowY(2));
     ClickAt(KeyX(0), KeyY(0));
-    ClickAt(290, 134);
-    test::Press(&TDOWN);
-    ClickAt(310, 110);
+    Shift();
+    Press(&TDOWN);
+    ArrowDown();
     Create();
-    ClickAt(288, 10);
+    QuitIcon();
     EXPECT_EQ(ChaineTitre, picked);
     EXPECT_EQ(ListeFichier.LigneDebut, 0);
     EXPECT_EQ(ListeFichier.LigneActive, 0);
     EXPECT_FALSE(MonClavier.GetMaj());
-    EXPECT_EQ(Message.GetAction(), 1);
-    ClickAt(300, 220);
+    EXPECT_EQ(Message.GetAction(), ACTION_SUPPRIMER);
+    SwitchPage();
     EXPECT_EQ(Fonction, 1) << "the page switch still works";
 }
 
 TEST_F(FileListTest, ScrollsOnlyWhenThereIsMoreThanAScreen)
 {
     Names({"a", "b", "c", "d", "e", "f"});
-    test::Press(&TDOWN);
-    ClickAt(310, 110);
-    test::Press(&TUP);
+    Press(&TDOWN);
+    ArrowDown();
+    Press(&TUP);
     EXPECT_EQ(ListeFichier.LigneDebut, 0);
 
     Names({"g"});
     ClickAt(40, RowY(2));
-    test::Press(&TDOWN);
+    Press(&TDOWN);
     EXPECT_EQ(ListeFichier.LigneDebut, 1);
     EXPECT_EQ(ListeFichier.LigneActive, 2) << "the bar keeps its row";
-    ClickAt(310, 110);
+    ArrowDown();
     EXPECT_EQ(ListeFichier.LigneDebut, 1);
-    ClickAt(310, 30);
+    ArrowUp();
     EXPECT_EQ(ListeFichier.LigneDebut, 0);
 }
 
-TEST_F(FileListTest, ConfirmedQuitEndsAfterTheFrameWithoutSaving)
+// Back from the editor keeps the note in the buffer and the name, writes nothing; a
+// confirmed quit ends the loop after its frame, writing nothing either.
+TEST_F(FileListTest, BackAndAConfirmedQuitLeaveTheFileAsItWas)
 {
-    Names({"n"});
-    ClickAt(40, RowY(0));
-    OpenIcon();
-    Type("unsaved");
-    ClickAt(62, 10);  // back
-    ClickAt(288, 10);
+    Open("n", "old");
+    Type("x");
+    Back();
+    EXPECT_EQ(Etape, 0);
+    Frame();
+    EXPECT_EQ(NoteBytes("n"), "old");
+    EXPECT_STREQ(ChaineTitre, "n");
+    EXPECT_EQ(Texte.Lignes[0].Caracteres, std::string("oldx")) << "the note stays in the buffer";
+    QuitIcon();
     EXPECT_STREQ(Message.GetLine1(), "Would you want to quit?");
     EXPECT_EQ(done, 0);
     Confirm();
     EXPECT_EQ(done, 1);
-    EXPECT_EQ(test::ReadFile("dossier/n"), "");
+    EXPECT_EQ(NoteBytes("n"), "old");
 }
 
 }  // namespace

@@ -3,13 +3,10 @@
 #include "notes.h"
 #include "support.h"
 
-using test::ClickAt;
-using test::Frame;
-using test::Pixel;
-
 namespace {
 
-class FrameTest : public test::ProgramTest {};
+using namespace test;
+using FrameTest = ProgramTest;
 
 TEST_F(FrameTest, StartsOnTheFileListWithTheLettersPage)
 {
@@ -22,19 +19,27 @@ TEST_F(FrameTest, StartsOnTheFileListWithTheLettersPage)
     EXPECT_EQ(Pixel(200, 60), 0xFFFFFFu) << "the screen is cleared white";
 }
 
+// The switch answers inside its strict edges, under an open question too.
 TEST_F(FrameTest, PageSwitchAnswersInsideItsStrictEdges)
 {
-    ClickAt(288, 220);
-    ClickAt(300, 208);
+    ClickAt(SWITCH_X, SWITCH_Y + 12);
+    ClickAt(SWITCH_X + 12, SWITCH_Y);
     EXPECT_EQ(Fonction, 0);
-    ClickAt(289, 209);
+    ClickAt(SWITCH_X + 1, SWITCH_Y + 1);
     EXPECT_EQ(Fonction, 1);
     EXPECT_EQ(ClavierDebut, 29);
     EXPECT_EQ(ClavierFin, 57);
-    ClickAt(319, 239);
+    ClickAt(ECRAN_LARGEUR - 1, ECRAN_HAUTEUR - 1);
     EXPECT_EQ(Fonction, 0);
     EXPECT_EQ(ClavierDebut, 0);
     EXPECT_EQ(ClavierFin, 28);
+
+    QuitIcon();
+    ASSERT_TRUE(Message.GetActive());
+    SwitchPage();
+    EXPECT_EQ(Fonction, 1);
+    EXPECT_TRUE(Message.GetActive());
+    EXPECT_EQ(done, 0);
 }
 
 TEST_F(FrameTest, TheKeyboardPictureFollowsThePage)
@@ -42,7 +47,7 @@ TEST_F(FrameTest, TheKeyboardPictureFollowsThePage)
     Frame();
     std::vector<Uint32> letters;
     for (int x = 0; x < 288; x += 3) letters.push_back(Pixel(x, 160));
-    ClickAt(300, 220);
+    SwitchPage();
     Frame();  // the switch acts after the strip is drawn
     std::vector<Uint32> signs;
     for (int x = 0; x < 288; x += 3) signs.push_back(Pixel(x, 160));
@@ -53,7 +58,7 @@ TEST_F(FrameTest, ScreenSeesTheClickWithThePageItHad)
 {
     // Nothing of the letters page lies under the switch button, so its click types nothing.
     ChaineTitre[0] = 0;
-    ClickAt(300, 220);
+    SwitchPage();
     EXPECT_STREQ(ChaineTitre, "");
     EXPECT_EQ(Fonction, 1);
 }
@@ -66,31 +71,23 @@ TEST_F(FrameTest, ShouldersQuitAfterTheFrameCompletes)
     TFL = TFR = 0;
 }
 
-TEST_F(FrameTest, PageSwitchWorksUnderAnOpenQuestion)
-{
-    ClickAt(288, 10);  // quit icon
-    ASSERT_TRUE(Message.GetActive());
-    ClickAt(300, 220);
-    EXPECT_EQ(Fonction, 1);
-    EXPECT_TRUE(Message.GetActive());
-    EXPECT_EQ(done, 0);
-}
-
 // ---- The message box ----
 
 TEST_F(FrameTest, QuestionButtonsAnswerInsideTheirStrictEdges)
 {
-    ClickAt(288, 10);
+    QuitIcon();
     ASSERT_TRUE(Message.GetActive());
-    EXPECT_EQ(Message.GetType(), 1);
+    EXPECT_EQ(Message.GetType(), MESSAGE_QUESTION);
     EXPECT_STREQ(Message.GetLine1(), "Would you want to quit?");
-    EXPECT_NE(Pixel(60, 95), 0xFFFFFFu) << "the panel is drawn";
+    EXPECT_NE(Pixel(PANNEAU_X, PANNEAU_Y), 0xFFFFFFu) << "the panel is drawn";
 
-    for (auto [x, y] : {std::pair{130, 134}, {154, 134}, {140, 128}, {140, 140}, {100, 120}}) {
+    const int mid = BOUTON_Y + BOUTON_H / 2;
+    for (auto [x, y] : {std::pair<int, int>{OUI_X, mid}, {OUI_X + BOUTON_L, mid}, {OUI_X + 10, BOUTON_Y},
+                        {OUI_X + 10, BOUTON_Y + BOUTON_H}, {100, 120}}) {
         ClickAt(x, y);
         EXPECT_TRUE(Message.GetActive()) << x << "," << y;
     }
-    ClickAt(131, 129);
+    ClickAt(OUI_X + 1, BOUTON_Y + 1);
     EXPECT_FALSE(Message.GetActive());
     EXPECT_EQ(done, 1) << "the confirmed quit ends the loop after this frame";
 }
@@ -99,39 +96,39 @@ TEST_F(FrameTest, DeclinedQuestionNeverActsLater)
 {
     Note("n1", "x");
     Restart();
-    ClickAt(40, 26);  // pick row 0
+    ClickAt(40, RowY(0));
     ASSERT_STREQ(ChaineTitre, "n1");
-    ClickAt(88, 10);  // delete icon
+    DeleteIcon();
     ASSERT_TRUE(Message.GetActive());
-    ClickAt(193, 139);
+    ClickAt(NON_X + BOUTON_L - 1, BOUTON_Y + BOUTON_H - 1);
     EXPECT_FALSE(Message.GetActive());
     EXPECT_FALSE(Message.GetConfirm());
     EXPECT_TRUE(Message.GetClick());
     for (int i = 0; i < 3; i++) Frame();
-    EXPECT_TRUE(test::Exists("dossier/n1"));
+    EXPECT_TRUE(Exists("dossier/n1"));
     EXPECT_EQ(ListeFichier.NbLignes, 1);
 
     // A later question acts only on its own confirm.
-    ClickAt(288, 10);
-    ClickAt(171, 135);
+    QuitIcon();
+    ClickAt(NON_X + 1, BOUTON_Y + 7);
     EXPECT_EQ(done, 0);
-    EXPECT_TRUE(test::Exists("dossier/n1"));
+    EXPECT_TRUE(Exists("dossier/n1"));
 }
 
 TEST_F(FrameTest, NoticeClosesOnAcknowledgeOnlyAndCarriesOutNothing)
 {
     Message.SetMessage("File saved", "", false, 0, 0);
     Frame();
-    EXPECT_NE(Pixel(151, 129), Pixel(100, 60)) << "the acknowledge button is drawn";
-    ClickAt(150, 134);
-    ClickAt(174, 134);
+    EXPECT_NE(Pixel(OK_X + 1, BOUTON_Y + 1), Pixel(100, 60)) << "the acknowledge button is drawn";
+    ClickAt(OK_X, BOUTON_Y + 6);
+    ClickAt(OK_X + BOUTON_L, BOUTON_Y + 6);
     EXPECT_TRUE(Message.GetActive());
-    ClickAt(151, 129);
+    ClickAt(OK_X + 1, BOUTON_Y + 1);
     EXPECT_FALSE(Message.GetActive());
     Frame();
     EXPECT_EQ(done, 0);
     EXPECT_FALSE(Message.GetClick());
-    EXPECT_EQ(Pixel(60, 95), 0xFFFFFFu) << "the box is gone the next frame";
+    EXPECT_EQ(Pixel(PANNEAU_X, PANNEAU_Y), 0xFFFFFFu) << "the box is gone the next frame";
 }
 
 }  // namespace
@@ -142,7 +139,7 @@ TEST_F(FrameTest, NoticeClosesOnAcknowledgeOnlyAndCarriesOutNothing)
 // the same pictures, placed with the layout's own numbers (not the program's constants, so
 // that a wrong constant shows): every picture, one pixel off or missing, every extra
 // picture, a row numbered from 0 and a cursor mark never drawn show as differing pixels.
-class PicturesTest : public test::ProgramTest {
+class PicturesTest : public ProgramTest {
 protected:
     void SetUp() override
     {

@@ -1,4 +1,5 @@
-// The keyboard: the whole layout as a table, the shift rule, the origin arithmetic.
+// The keyboard: the whole layout as a table, and the shift rule over it. The rest of the
+// keyboard objects (fresh state, SetTouche, the origin) is checked by tests/keyboard/.
 #include <gtest/gtest.h>
 
 #include "TClavier.h"
@@ -27,7 +28,7 @@ const Key kLayout[58] = {
     {0xE8, 0, 160, 64}, {0xE0, 0, 192, 64}, {'\'', 0, 224, 64}, {' ', 3, 256, 64},
 };
 
-TEST(Keyboard, LayoutOfAllSixtySlots)
+TEST(Keyboard, LayoutOfAllSixtySlotsWithAndWithoutShift)
 {
     TClavier k;
     for (int i = 0; i < 58; i++) {
@@ -46,67 +47,16 @@ TEST(Keyboard, LayoutOfAllSixtySlots)
         EXPECT_EQ(k.GetFonction(i), 0);
         EXPECT_EQ(k.GetCollX1(i) + k.GetCollY1(i) + k.GetCollX2(i) + k.GetCollY2(i), 0);
     }
-}
-
-TEST(Keyboard, FreshStateAndString)
-{
-    TClavier k;
-    EXPECT_FALSE(k.GetMaj());
-    EXPECT_STREQ(k.GetChaine(), "");
-    EXPECT_EQ(k.GetTextX() + k.GetTextY() + k.GetClavierX() + k.GetClavierY(), 0);
-    k.PositionTexte(3, 4);
-    EXPECT_EQ(k.GetTextX(), 3);
-    EXPECT_EQ(k.GetTextY(), 4);
-
-    std::string longer(300, 'x');
-    k.SetChaine(&longer[0]);
-    EXPECT_EQ(std::string(k.GetChaine()), std::string(254, 'x'));
-}
-
-TEST(Keyboard, ShiftTurnsOnlyLettersToCapitals)
-{
-    TClavier k;
+    // Shift turns the letters a to z alone into capitals, and changes no function.
     k.SetMaj(true);
-    EXPECT_EQ(k.GetValeur(0), 'Q');
-    EXPECT_EQ(k.GetValeur(36), '7');
-    EXPECT_EQ((unsigned char)k.GetValeur(53), 233);
-    EXPECT_EQ((unsigned char)k.GetValeur(54), 232);
-    EXPECT_EQ((unsigned char)k.GetValeur(55), 224);
-    EXPECT_EQ(k.GetValeur(28), '\n');
-    EXPECT_EQ(k.GetFonction(19), 2);
     for (int i = 0; i < 58; i++) {
         unsigned char c = kLayout[i].c;
         unsigned char want = (c >= 'a' && c <= 'z') ? (unsigned char)(c - 32) : c;
         EXPECT_EQ((unsigned char)k.GetValeur(i), want) << i;
+        EXPECT_EQ(k.GetFonction(i), kLayout[i].fonction) << i;
     }
     k.SetMaj(false);
     EXPECT_EQ(k.GetValeur(0), 'q');
-}
-
-TEST(Keyboard, SetToucheClearsTheFunctionCode)
-{
-    TClavier k;
-    k.SetFonction(5, 2);
-    k.SetTouche(5, 'y', 1, 2, 3, 4, 5, 6);
-    EXPECT_EQ(k.GetFonction(5), 0);
-    EXPECT_EQ(k.GetToucheX(5), 1);
-    EXPECT_EQ(k.GetCollY2(5), 6);
-}
-
-TEST(Keyboard, OriginMovesEveryKeyAtOnce)
-{
-    TClavier k;
-    k.DeplaceClavier(0, 144);
-    EXPECT_EQ(k.GetCollY1(0), 144);
-    EXPECT_EQ(k.GetCollY1(20), 208);
-    EXPECT_EQ(k.GetCollX1(9), 288);
-    EXPECT_EQ(k.GetCollX1(28), 256);
-    EXPECT_EQ(k.GetCollY1(57), 208);
-    EXPECT_EQ(k.GetCollX2(4), 32);
-    EXPECT_EQ(k.GetCollY2(4), 176);
-    k.DeplaceClavier(10, 20);
-    EXPECT_EQ(k.GetCollX1(3), 102);
-    EXPECT_EQ(k.GetToucheY(20), 84);
 }
 
 }  // namespace

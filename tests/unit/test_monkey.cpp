@@ -28,60 +28,13 @@ unsigned FromEnv(const char* name, unsigned fallback)
     return v && *v ? (unsigned)strtoul(v, nullptr, 10) : fallback;
 }
 
-std::string Joined(const STexte& t)
-{
-    std::string s;
-    for (int i = 0; i < t.NbLignes; i++) s += (i ? "\n" : "") + std::string(t.Lignes[i].Caracteres);
-    return s;
-}
+using namespace test;
 
-std::vector<std::string> FolderEntries()
-{
-    std::vector<std::string> names;
-    DIR* d = opendir("dossier");
-    if (!d) return names;
-    while (struct dirent* e = readdir(d)) {
-        if (strcmp(e->d_name, ".") && strcmp(e->d_name, "..")) names.push_back(e->d_name);
-    }
-    closedir(d);
-    return names;
-}
-
-bool CanBeNote(const std::string& n)
-{
-    return FsNomValide(n.c_str()) && !FsEstTemporaire(n.c_str());
-}
-
-std::vector<std::string> Lines(const STexte& t)
-{
-    std::vector<std::string> lines;
-    for (int i = 0; i < t.NbLignes; i++) lines.push_back(t.Lignes[i].Caracteres);
-    return lines;
-}
-
-std::vector<std::string> Listed()
-{
-    std::vector<std::string> names;
-    for (int i = 0; i < ListeFichier.NbLignes; i++) names.push_back(ListeFichier.Lignes[i].Caracteres);
-    return names;
-}
-
-// Whether the editor holds these bytes exactly: 50 lines of 255 bytes at most, no zero byte.
-bool Fits(const std::string& bytes)
-{
-    int lines = 1, length = 0;
-    for (char c : bytes) {
-        if (c == '\n') { lines++; length = 0; continue; }
-        if (c == 0 || ++length > LIGNE_LONGUEUR_MAX) return false;
-    }
-    return lines <= TEXTE_NB_LIGNES;
-}
-
-class Monkey : public test::ProgramTest {
+class Monkey : public ProgramTest {
 protected:
     void SetUp() override
     {
-        SetUpIn(test::MemoryTmp());
+        SetUpIn(MemoryTmp());
         std::string full;
         for (int i = 0; i < 50; i++) {
             std::string line(255, (char)('a' + i % 26));
@@ -93,13 +46,13 @@ protected:
         seeded_ = {
             {"short", "one\ntwo\nthree"}, {"full", full}, {"sixty", sixty},
             {"long line", "before\n" + std::string(300, 'z') + "\nafter"},
-            {"binary", test::ReadFile("image/icones.png")}, {"\xe9t\xe9", "caf\xe9\r\n"},
+            {"binary", ReadFile("image/icones.png")}, {"\xe9t\xe9", "caf\xe9\r\n"},
             {std::string(247, 'n'), "longest name"}, {std::string(248, 'x'), "never listed"},
             {".sauve-Ab3xY9", "debris of a cut save"}, {"empty", ""},
             {"gaps", "top\n\n\n\nmiddle\n\n\n\n\n\nend\n\n\n"},
         };
         mkdir("dossier/folder", 0777);
-        test::WriteFile("dossier/folder/inside", "kept");
+        WriteFile("dossier/folder/inside", "kept");
         Restock();
     }
 
@@ -108,18 +61,18 @@ protected:
     void Restock()
     {
         for (const auto& [name, bytes] : seeded_) {
-            if (!test::Exists("dossier/" + name)) Note(name, bytes);
+            if (!Exists("dossier/" + name)) Note(name, bytes);
             if (!Fits(bytes)) guarded_[name] = bytes;
         }
         Restart();
         std::vector<std::string> expected;
-        for (const std::string& n : FolderEntries()) {
+        for (const std::string& n : Entries()) {
             if (CanBeNote(n) && expected.size() < (size_t)TEXTE_NB_LIGNES) expected.push_back(n);
         }
-        std::vector<std::string> listed = Listed();
+        std::vector<std::string> listed = Lines();
         Holds(listed == expected, "the scan does not list the folder in its order");
         unlisted_.clear();
-        for (const std::string& n : FolderEntries()) {
+        for (const std::string& n : Entries()) {
             if (CanBeNote(n) && std::find(listed.begin(), listed.end(), n) == listed.end())
                 unlisted_.insert(n);
         }
@@ -142,7 +95,7 @@ protected:
     {
         int x = Pick(x0, x1);
         int y = Pick(y0, y1);
-        test::ClickAt(x, y);
+        ClickAt(x, y);
     }
 
     // The backspace key of the active page, or -1 (the letters page alone has one).
@@ -166,54 +119,50 @@ protected:
             if (efface >= 0) n = Pick(1, 8);
             for (; n > 0; n--) {
                 int k = efface >= 0 ? efface : Pick(ClavierDebut, ClavierFin);
-                int x = test::KeyX(k), y = test::KeyY(k);
+                int x = KeyX(k), y = KeyY(k);
                 Etat before = NoteNow();
                 ClickIn(x - 15, x + 15, y - 15, y + 15);
                 CheckKey(before);
             }
         } else if (p < 43) {
             // Quit is rarer than the others: each confirmed quit starts the program again.
-            static const int icons[] = {28, 58, 28, 58, 28, 58, 88, 88, 288};
-            int x = icons[Pick(0, 8)];
-            saving_ = Etape != 0 && x == 28 && !Message.GetActive();
-            if (saving_) before_ = test::Exists("dossier/" + std::string(ChaineTitre))
-                                       ? test::ReadFile("dossier/" + std::string(ChaineTitre)) : "";
-            ClickIn(x - 7, x + 7, 3, 17);
+            static const int icons[] = {CREER_X, OUVRIR_X, CREER_X, OUVRIR_X, CREER_X, OUVRIR_X,
+                                        SUPPRIMER_X, SUPPRIMER_X, QUITTER_X};
+            int x = icons[Pick(0, 8)] + ICONE_TAILLE / 2;
+            saving_ = Etape != 0 && x == SAUVER_X + ICONE_TAILLE / 2 && !Message.GetActive();
+            if (saving_) before_ = Exists("dossier/" + std::string(ChaineTitre))
+                                       ? ReadFile("dossier/" + std::string(ChaineTitre)) : "";
+            ClickIn(x - 7, x + 7, ICONE_Y + 1, ICONE_Y + ICONE_TAILLE - 1);
         } else if (p < 55) {
-            ClickIn(16, 299, 20, 119);  // rows
+            ClickIn(BARRE_X + 1, RANGEE_DROITE - 1, RANGEE_Y, FLECHE_BAS_Y + 19);  // rows
         } else if (p < 61) {
-            int y = Pick(0, 1) ? 21 : 101;  // the arrows
-            ClickIn(302, 319, y, y + 18);
+            int y = (Pick(0, 1) ? FLECHE_HAUT_Y : FLECHE_BAS_Y) + 1;  // the arrows
+            ClickIn(FLECHE_X + 1, ECRAN_LARGEUR - 1, y, y + 18);
         } else if (p < 69) {
-            static const int buttons[] = {142, 182, 162};  // confirm, decline, acknowledge
-            int x = buttons[Pick(0, 2)];
-            ClickIn(x - 10, x + 10, 129, 139);
+            static const int buttons[] = {OUI_X, NON_X, OK_X};
+            int x = buttons[Pick(0, 2)] + BOUTON_L / 2;
+            ClickIn(x - 10, x + 10, BOUTON_Y + 1, BOUTON_Y + BOUTON_H - 1);
         } else if (p < 73) {
-            ClickIn(289, 319, 209, 239);  // page switch
+            ClickIn(SWITCH_X + 1, ECRAN_LARGEUR - 1, SWITCH_Y + 1, ECRAN_HAUTEUR - 1);  // page switch
         } else if (p < 76) {
-            ClickIn(281, 311, 131, 137);  // shift
+            ClickIn(MAJ_X + 1, MAJ_X + 31, MAJ_Y + 1, MAJ_Y + 7);  // shift
         } else if (p < 82) {
-            test::Press(Pick(0, 1) ? &TUP : &TDOWN);
+            Press(Pick(0, 1) ? &TUP : &TDOWN);
         } else if (p < 92) {
-            ClickIn(0, 319, 0, 239);
+            ClickIn(0, ECRAN_LARGEUR - 1, 0, ECRAN_HAUTEUR - 1);
         } else if (p == 92 && Pick(0, 9) == 0) {
             TFL = TFR = 1;  // both shoulders: quit at once
-            test::Frame();
+            Frame();
             TFL = TFR = 0;
         } else {
-            test::Frame();
+            Frame();
         }
     }
 
     void CheckBuffer(const STexte& t, const std::string& which)
     {
-        if (!Holds(t.NbLignes >= 0 && t.NbLignes <= TEXTE_NB_LIGNES, which + ": NbLignes")) return;
-        for (int i = 0; i < TEXTE_NB_LIGNES; i++) {
-            const SLigne& l = t.Lignes[i];
-            Holds(memchr(l.Caracteres, 0, LIGNE_TAILLE) != nullptr, which + ": a line is unterminated");
-            Holds(l.Longueur >= 0 && l.Longueur <= LIGNE_LONGUEUR_MAX, which + ": Longueur");
-            Holds(i < t.NbLignes || l.Caracteres[0] == 0, which + ": an unused slot holds text");
-        }
+        std::string fault = BufferFault(t);
+        Holds(fault.empty(), which + ": " + fault);
     }
 
     void CheckScreens()
@@ -242,11 +191,11 @@ protected:
     // The list holds exactly the folder's notes, once each; nothing else changed on the card.
     void CheckFolder()
     {
-        std::vector<std::string> names = Listed();
+        std::vector<std::string> names = Lines();
         std::set<std::string> listed(names.begin(), names.end());
         Holds(listed.size() == names.size(), "a name is listed twice");
         std::set<std::string> notes;
-        for (const std::string& n : FolderEntries()) {
+        for (const std::string& n : Entries()) {
             if (CanBeNote(n)) notes.insert(n);
             else Holds(!FsEstTemporaire(n.c_str()) || seeded_.count(n), "a save left a temporary file");
         }
@@ -261,14 +210,14 @@ protected:
         Holds(diff.empty(), "the list is out of step with the folder:" + diff);
         for (auto it = guarded_.begin(); it != guarded_.end();) {
             std::string path = "dossier/" + it->first;
-            if (!test::Exists(path)) {  // deleted by the user
+            if (!Exists(path)) {  // deleted by the user
                 it = guarded_.erase(it);
                 continue;
             }
-            Holds(test::ReadFile(path) == it->second, "an incomplete note was written over: " + it->first);
+            Holds(ReadFile(path) == it->second, "an incomplete note was written over: " + it->first);
             ++it;
         }
-        Holds(test::ReadFile("dossier/folder/inside") == "kept", "the sub-folder changed");
+        Holds(ReadFile("dossier/folder/inside") == "kept", "the sub-folder changed");
     }
 
     // A save says "File saved" only when the file now holds the note, and a refused save
@@ -276,9 +225,9 @@ protected:
     void CheckSave()
     {
         if (!saving_ || !Message.GetActive()) return;
-        std::string now = test::ReadFile("dossier/" + std::string(ChaineTitre));
+        std::string now = ReadFile("dossier/" + std::string(ChaineTitre));
         if (std::string(Message.GetLine1()) == "File saved")
-            Holds(now == Joined(Texte), "\"File saved\" but the file differs from the note");
+            Holds(now == Join(Lines(Texte)), "\"File saved\" but the file differs from the note");
         else
             Holds(now == before_, "a refused save changed the file");
     }
@@ -294,7 +243,7 @@ protected:
             return;
         }
         Holds(!Message.GetActive(), "a complete note opened with a box");
-        Holds(Joined(Texte) == test::ReadFile("dossier/" + std::string(ChaineTitre)),
+        Holds(Join(Lines(Texte)) == ReadFile("dossier/" + std::string(ChaineTitre)),
               "a note opened as complete differs from its file");
     }
 

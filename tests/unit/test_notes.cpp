@@ -5,42 +5,16 @@
 #include <sys/wait.h>
 
 #include <cstring>
+#include <fstream>
 #include <random>
 
 #include "fs.h"
-#include "test_notes_dossier.h"
+#include "support.h"
 
 namespace {
 
-using Notes = NotesDossier;
-
-// Lines of a note file, split as the format says: k newlines, k + 1 lines.
-std::vector<std::string> Decoupe(const std::string& octets)
-{
-    std::vector<std::string> lignes(1);
-    for (char c : octets) {
-        if (c == '\n') lignes.emplace_back();
-        else lignes.back() += c;
-    }
-    return lignes;
-}
-
-void Remplit(STexte* t, const std::vector<std::string>& lignes)
-{
-    FnClearText(t);
-    for (const std::string& l : lignes) {
-        SLigne& s = t->Lignes[t->NbLignes++];
-        memcpy(s.Caracteres, l.c_str(), l.size() + 1);
-        s.Longueur = (int)l.size();
-    }
-}
-
-std::string Joint(const std::vector<std::string>& lignes)
-{
-    std::string s;
-    for (size_t i = 0; i < lignes.size(); i++) s += (i ? "\n" : "") + lignes[i];
-    return s;
-}
+using namespace test;
+using Notes = test::FolderTest;
 
 void AttendLignes(const std::vector<std::string>& lignes)
 {
@@ -51,16 +25,6 @@ void AttendLignes(const std::vector<std::string>& lignes)
         EXPECT_EQ(l.Caracteres[l.Longueur], 0) << "line " << i;
         EXPECT_EQ(l.LongueurInitiale, l.Longueur) << "line " << i;
     }
-}
-
-// Runs f in a child process and returns its exit status; limits and signals stay there.
-template <class F> int DansUnFils(F f)
-{
-    pid_t pid = fork();
-    if (pid == 0) _exit(f());
-    int statut = 0;
-    waitpid(pid, &statut, 0);
-    return WIFEXITED(statut) ? WEXITSTATUS(statut) : -1;
 }
 
 // Bytes this process has read so far, as the kernel counts them.
@@ -79,7 +43,7 @@ std::string Grande(char graine, int lignes)
 {
     std::vector<std::string> l;
     for (int i = 0; i < lignes; i++) l.push_back(std::string(255, (char)(graine + i % 20)));
-    return Joint(l);
+    return Join(l);
 }
 
 }  // namespace
@@ -98,7 +62,7 @@ TEST(LigneBuffer, ClearEmptiesEverySlotAndIndex)
 
 TEST(LigneBuffer, DeletingLinesMovesTheRestUp)
 {
-    Remplit(&Texte, {"a", "bb", "c", "dddd", "e"});
+    Fill(&Texte, {"a", "bb", "c", "dddd", "e"});
     Texte.LigneActive = 3;
     FnDelLigneTexte(2);
     EXPECT_EQ(Texte.NbLignes, 4);
@@ -111,7 +75,7 @@ TEST(LigneBuffer, DeletingLinesMovesTheRestUp)
     EXPECT_EQ(Texte.Lignes[4].Longueur, 0);
     EXPECT_EQ(Texte.LigneActive, 3);
 
-    Remplit(&Texte, {"seul"});
+    Fill(&Texte, {"seul"});
     FnDelLigneTexte(0);
     EXPECT_EQ(Texte.NbLignes, 0);
     EXPECT_EQ(Texte.Lignes[0].Caracteres[0], 0);
@@ -122,17 +86,14 @@ TEST_F(Notes, LoadsLinesAsTheFormatSplitsThem)
     const std::string cas[] = {
         "", "xyz", "xyz\n", "\n", "a\r\nb\r\n", "d\xff" "e\xe9\n\x80", "\t \n\n\n",
         std::string(255, 'L') + "\n" + std::string(255, 'M'),
-        Joint(std::vector<std::string>(50, "ligne")),
+        Join(std::vector<std::string>(50, "ligne")),
     };
     for (const std::string& octets : cas) {
-        Ecrit("dossier/note", octets);
+        WriteFile("dossier/note", octets);
         Texte.LigneActive = Texte.LigneDebut = Texte.LigneFin = 7;
         TexteIncomplet = true;
         FnReadFile("note");
-        SCOPED_TRACE(testing::PrintToString(octets));
-        AttendLignes(Decoupe(octets));
-        EXPECT_FALSE(TexteIncomplet);
-        EXPECT_EQ(Texte.LigneActive + Texte.LigneDebut + Texte.LigneFin, 0);
+        EXPECT_EQ(LoadFault(octets), "") << testing::PrintToString(octets);
         EXPECT_EQ(fichier, nullptr);
     }
 }
@@ -143,8 +104,8 @@ TEST_F(Notes, MissingNoteOpensAsOneEmptyLineAndSavesEmpty)
     AttendLignes({""});
     EXPECT_FALSE(TexteIncomplet);
     EXPECT_EQ(FnWriteFile("absente"), RES_OK);
-    EXPECT_TRUE(Existe("dossier/absente"));
-    EXPECT_EQ(Lit("dossier/absente"), "");
+    EXPECT_TRUE(Exists("dossier/absente"));
+    EXPECT_EQ(ReadFile("dossier/absente"), "");
 }
 
 // Any note the buffer can hold goes through a load and a save unchanged.
@@ -166,26 +127,26 @@ TEST_F(Notes, RoundTripKeepsEveryByte)
             }
             lignes.push_back(l);
         }
-        std::string octets = Joint(lignes);
-        Ecrit("dossier/note", octets);
+        std::string octets = Join(lignes);
+        WriteFile("dossier/note", octets);
         FnReadFile("note");
         ASSERT_FALSE(TexteIncomplet) << essai;
         AttendLignes(lignes);
         ASSERT_EQ(FnWriteFile("note"), RES_OK) << essai;
-        ASSERT_EQ(Lit("dossier/note"), octets) << essai;
+        ASSERT_EQ(ReadFile("dossier/note"), octets) << essai;
         FnReadFile("note");
         ASSERT_EQ(Texte.NbLignes, nb);
     }
-    EXPECT_EQ(Entrees(), std::vector<std::string>{"note"});
+    EXPECT_EQ(Entries(), std::vector<std::string>{"note"});
 }
 
 TEST_F(Notes, SaveWritesTextUpToEachZeroByte)
 {
-    Remplit(&Texte, {"a", "", "b"});
+    Fill(&Texte, {"a", "", "b"});
     strcpy(Texte.Lignes[0].Caracteres + 2, "reste");  // old bytes behind the terminator
     Texte.Lignes[2].Longueur = 40;                      // a stale length is not trusted
     ASSERT_EQ(FnWriteFile("n"), RES_OK);
-    EXPECT_EQ(Lit("dossier/n"), "a\n\nb");
+    EXPECT_EQ(ReadFile("dossier/n"), "a\n\nb");
 }
 
 // Written or not, a save shows the last six lines with the cursor on the bottom one; a
@@ -193,7 +154,7 @@ TEST_F(Notes, SaveWritesTextUpToEachZeroByte)
 TEST_F(Notes, SaveGoesToTheEndOfTheNote)
 {
     for (bool incomplet : {false, true}) {
-        Remplit(&Texte, std::vector<std::string>(10, "x"));
+        Fill(&Texte, std::vector<std::string>(10, "x"));
         Texte.LigneActive = 2;
         Texte.LigneDebut = 1;
         TexteIncomplet = incomplet;
@@ -202,7 +163,7 @@ TEST_F(Notes, SaveGoesToTheEndOfTheNote)
         EXPECT_EQ(Texte.LigneDebut, 4);
     }
     TexteIncomplet = false;
-    Remplit(&Texte, std::vector<std::string>(4, "x"));
+    Fill(&Texte, std::vector<std::string>(4, "x"));
     Texte.LigneDebut = 1;
     EXPECT_EQ(FnWriteFile("quatre"), RES_OK);
     EXPECT_EQ(Texte.LigneActive, 3);
@@ -212,59 +173,61 @@ TEST_F(Notes, SaveGoesToTheEndOfTheNote)
 // Notes the buffer cannot hold load partly, are marked, and are never cut by a save.
 TEST_F(Notes, IncompleteNoteIsNeverSavedOver)
 {
-    std::string soixante = Joint(std::vector<std::string>(60, "l"));
+    std::string soixante = Join(std::vector<std::string>(60, "l"));
     std::string longue = "debut\n" + std::string(300, 'z') + "\nfin";
     std::string zero = std::string("ab\0cd", 5) + "\nsuite";
     struct Cas { std::string octets; int nb; } cas[] = {
-        {soixante, 50}, {Joint(std::vector<std::string>(51, "")), 50}, {longue, 3}, {zero, 2},
+        {soixante, 50}, {Join(std::vector<std::string>(51, "")), 50}, {longue, 3}, {zero, 2},
     };
     for (const Cas& c : cas) {
-        Ecrit("dossier/note", c.octets);
+        WriteFile("dossier/note", c.octets);
         FnReadFile("note");
         EXPECT_TRUE(TexteIncomplet);
         EXPECT_EQ(Texte.NbLignes, c.nb);
         EXPECT_NE(FnWriteFile("note"), RES_OK);
-        EXPECT_EQ(Lit("dossier/note"), c.octets);
+        EXPECT_EQ(ReadFile("dossier/note"), c.octets);
     }
     EXPECT_EQ(Texte.Lignes[0].Longueur, 5);  // the zero byte is kept and counted
     EXPECT_STREQ(Texte.Lignes[1].Caracteres, "suite");
     FnReadFile("absente");
     EXPECT_FALSE(TexteIncomplet);
 
-    Ecrit("dossier/note", longue);
+    WriteFile("dossier/note", longue);
     FnReadFile("note");
     EXPECT_EQ(Texte.Lignes[1].Longueur, 255);
     EXPECT_STREQ(Texte.Lignes[2].Caracteres, "fin");
-    EXPECT_EQ(Entrees(), std::vector<std::string>{"note"});
+    EXPECT_EQ(Entries(), std::vector<std::string>{"note"});
 }
 
 TEST_F(Notes, UnreadableNoteIsIncompleteAndKept)
 {
     ASSERT_EQ(mkdir("dossier/sous", 0777), 0);
-    Ecrit("dossier/sous/dedans", "garde");
-    Ecrit("dehors", "garde aussi");
-    for (const char* nom : {"sous", "../dehors", "..", ""}) {
+    WriteFile("dossier/sous/dedans", "garde");
+    WriteFile("dehors", "garde aussi");
+    for (const std::string& n : {std::string("sous"), std::string("../dehors"), std::string(".."),
+                                 std::string(""), std::string(300, 'x')}) {
+        const char* nom = n.c_str();
         FnReadFile(nom);
         EXPECT_TRUE(TexteIncomplet) << nom;
         AttendLignes({""});
         TexteIncomplet = false;  // even forced, these names are never written
         EXPECT_NE(FnWriteFile(nom), RES_OK) << nom;
     }
-    EXPECT_EQ(Lit("dossier/sous/dedans"), "garde");
-    EXPECT_EQ(Lit("dehors"), "garde aussi");
-    EXPECT_EQ(Entrees(), std::vector<std::string>{"sous"});
+    EXPECT_EQ(ReadFile("dossier/sous/dedans"), "garde");
+    EXPECT_EQ(ReadFile("dehors"), "garde aussi");
+    EXPECT_EQ(Entries(), std::vector<std::string>{"sous"});
 }
 
 TEST_F(Notes, SaveKeepsPermissionsAndNeedsTheFolder)
 {
-    Remplit(&Texte, {"un", "deux"});
+    Fill(&Texte, {"un", "deux"});
     ASSERT_EQ(rmdir("dossier"), 0);
     EXPECT_NE(FnWriteFile("note"), RES_OK);
-    EXPECT_FALSE(Existe("dossier"));
+    EXPECT_FALSE(Exists("dossier"));
 
     ASSERT_EQ(mkdir("dossier", 0777), 0);
     EXPECT_EQ(FnWriteFile("note"), RES_OK);
-    EXPECT_EQ(Lit("dossier/note"), "un\ndeux");
+    EXPECT_EQ(ReadFile("dossier/note"), "un\ndeux");
     ASSERT_EQ(chmod("dossier/note", 0640), 0);
     EXPECT_EQ(FnWriteFile("note"), RES_OK);
     struct stat st;
@@ -278,17 +241,17 @@ TEST_F(Notes, SaveKeepsPermissionsAndNeedsTheFolder)
 // without a write bit refuses saves, creates and deletes.
 TEST_F(Notes, ReadOnlyIsDecidedByTheModeBits)
 {
-    Ecrit("dossier/note", "ancien");
-    Ecrit("dossier/secret", "cache");
-    Ecrit("dossier/lecture", "a jeter");
+    WriteFile("dossier/note", "ancien");
+    WriteFile("dossier/secret", "cache");
+    WriteFile("dossier/lecture", "a jeter");
     ASSERT_EQ(chmod("dossier/note", 0444), 0);
     ASSERT_EQ(chmod("dossier/secret", 0200), 0);
     ASSERT_EQ(chmod("dossier/lecture", 0444), 0);
-    Liste({"note", "secret", "lecture"});
-    Remplit(&Texte, {"nouveau"});
+    Fill(&ListeFichier, {"note", "secret", "lecture"});
+    Fill(&Texte, {"nouveau"});
     EXPECT_EQ(FnWriteFile("note"), RES_NOTE_LECTURE_SEULE);
     EXPECT_EQ(FnRemoveFile("lecture"), RES_OK);
-    EXPECT_FALSE(Existe("dossier/lecture"));
+    EXPECT_FALSE(Exists("dossier/lecture"));
     FnReadFile("secret");
     EXPECT_TRUE(TexteIncomplet);
     AttendLignes({""});
@@ -299,15 +262,15 @@ TEST_F(Notes, ReadOnlyIsDecidedByTheModeBits)
     EXPECT_EQ(FnWriteFile("note"), RES_DOSSIER_LECTURE_SEULE);
     EXPECT_EQ(FnCreateFile("neuve"), RES_DOSSIER_LECTURE_SEULE);
     EXPECT_EQ(FnRemoveFile("note"), RES_DOSSIER_LECTURE_SEULE);
-    Ecrit("dossier/.sauve-Ab3xY9", "debris");
+    WriteFile("dossier/.sauve-Ab3xY9", "debris");
     FnClearText(&ListeFichier);
     FnLitDossier();
-    EXPECT_TRUE(Existe("dossier/.sauve-Ab3xY9")) << "not even debris goes from a read-only folder";
+    EXPECT_TRUE(Exists("dossier/.sauve-Ab3xY9")) << "not even debris goes from a read-only folder";
     ASSERT_EQ(chmod("dossier", 0755), 0);
-    EXPECT_EQ(Lit("dossier/note"), "ancien");
-    EXPECT_EQ(Liste().size(), 2u);
+    EXPECT_EQ(ReadFile("dossier/note"), "ancien");
+    EXPECT_EQ(Lines().size(), 2u);
     ASSERT_EQ(unlink("dossier/.sauve-Ab3xY9"), 0);
-    EXPECT_EQ(Entrees().size(), 2u);
+    EXPECT_EQ(Entries().size(), 2u);
 }
 
 // Whatever an entry is, opening it returns at once and reads no more than a note can hold:
@@ -326,7 +289,7 @@ TEST_F(Notes, OpeningAnyEntryNeitherBlocksNorReadsPastWhatFits)
         ASSERT_EQ(ftruncate(fd, c.taille), 0) << c.nom;
         close(fd);
     }
-    Ecrit("dossier/ligne", std::string(1 << 20, 'a') + "\nfin");
+    WriteFile("dossier/ligne", std::string(1 << 20, 'a') + "\nfin");
     pid_t pid = fork();
     if (pid == 0) {
         alarm(20);
@@ -351,17 +314,17 @@ TEST_F(Notes, OpeningAnyEntryNeitherBlocksNorReadsPastWhatFits)
 TEST_F(Notes, LinksStayLinks)
 {
     ASSERT_EQ(mkdir("ailleurs", 0777), 0);
-    Ecrit("ailleurs/fichier", "ancien");
+    WriteFile("ailleurs/fichier", "ancien");
     ASSERT_EQ(symlink("../ailleurs/fichier", "dossier/lien"), 0);
     FnReadFile("lien");
     AttendLignes({"ancien"});
-    Remplit(&Texte, {"nouveau", "texte"});
+    Fill(&Texte, {"nouveau", "texte"});
     ASSERT_EQ(FnWriteFile("lien"), RES_OK);
-    EXPECT_EQ(Lit("ailleurs/fichier"), "nouveau\ntexte");
+    EXPECT_EQ(ReadFile("ailleurs/fichier"), "nouveau\ntexte");
     struct stat st;
     ASSERT_EQ(lstat("dossier/lien", &st), 0);
     EXPECT_TRUE(S_ISLNK(st.st_mode));
-    EXPECT_EQ(Entrees("ailleurs"), std::vector<std::string>{"fichier"});
+    EXPECT_EQ(Entries("ailleurs"), std::vector<std::string>{"fichier"});
 
     ASSERT_EQ(symlink("../ailleurs/absent", "dossier/mort"), 0);
     ASSERT_EQ(symlink("../ailleurs", "dossier/vers-dossier"), 0);
@@ -377,8 +340,8 @@ TEST_F(Notes, LinksStayLinks)
         ASSERT_EQ(lstat(("dossier/" + std::string(c.nom)).c_str(), &st), 0);
         EXPECT_TRUE(S_ISLNK(st.st_mode)) << c.nom;
     }
-    EXPECT_FALSE(Existe("ailleurs/absent"));
-    EXPECT_EQ(Entrees("ailleurs"), std::vector<std::string>{"fichier"});
+    EXPECT_FALSE(Exists("ailleurs/absent"));
+    EXPECT_EQ(Entries("ailleurs"), std::vector<std::string>{"fichier"});
 }
 
 // A card that fills up mid-save: once inside the stream buffer, once at the final flush.
@@ -386,29 +349,29 @@ TEST_F(Notes, FailedWriteLeavesOldNoteWhole)
 {
     const std::string ancien = Grande('a', 20);
     for (int lignes : {50, 10}) {
-        Ecrit("dossier/note", ancien);
-        std::vector<std::string> nouveau = Decoupe(Grande('A', lignes));
-        int statut = DansUnFils([&] {
+        WriteFile("dossier/note", ancien);
+        std::vector<std::string> nouveau = Split(Grande('A', lignes));
+        int statut = RunInChild([&] {
             signal(SIGXFSZ, SIG_IGN);
             struct rlimit limite = {1000, 1000};
             if (setrlimit(RLIMIT_FSIZE, &limite) != 0) return 3;
-            Remplit(&Texte, nouveau);
+            Fill(&Texte, nouveau);
             return FnWriteFile("note") == RES_OK ? 1 : 0;
         });
         EXPECT_EQ(statut, 0) << lignes;
-        EXPECT_EQ(Lit("dossier/note"), ancien);
-        EXPECT_EQ(Entrees(), std::vector<std::string>{"note"});
+        EXPECT_EQ(ReadFile("dossier/note"), ancien);
+        EXPECT_EQ(Entries(), std::vector<std::string>{"note"});
     }
 }
 
 TEST_F(Notes, SaveOverSubFolderFailsAndLeavesNoTemporary)
 {
     ASSERT_EQ(mkdir("dossier/sous", 0777), 0);
-    Ecrit("dossier/sous/x", "x");
-    Remplit(&Texte, {"texte"});
+    WriteFile("dossier/sous/x", "x");
+    Fill(&Texte, {"texte"});
     EXPECT_NE(FnWriteFile("sous"), RES_OK);
-    EXPECT_EQ(Lit("dossier/sous/x"), "x");
-    EXPECT_EQ(Entrees(), std::vector<std::string>{"sous"});
+    EXPECT_EQ(ReadFile("dossier/sous/x"), "x");
+    EXPECT_EQ(Entries(), std::vector<std::string>{"sous"});
 }
 
 // A save killed at any moment leaves, once the program starts again, the old text or the
@@ -416,10 +379,10 @@ TEST_F(Notes, SaveOverSubFolderFailsAndLeavesNoTemporary)
 TEST_F(Notes, KilledSaveLeavesOneWholeVersion)
 {
     const std::string a = Grande('a', 50), b = Grande('A', 49) + "\nfin";
-    Ecrit("dossier/note", a);
+    WriteFile("dossier/note", a);
     STexte ta, tb;
-    Remplit(&ta, Decoupe(a));
-    Remplit(&tb, Decoupe(b));
+    Fill(&ta, Split(a));
+    Fill(&tb, Split(b));
     std::mt19937 alea(7);
     for (int essai = 0; essai < 12; essai++) {
         pid_t pid = fork();
@@ -434,9 +397,9 @@ TEST_F(Notes, KilledSaveLeavesOneWholeVersion)
         waitpid(pid, nullptr, 0);
         FnClearText(&ListeFichier);
         FnLitDossier();  // the next start finishes or undoes the cut save
-        std::string reste = Lit("dossier/note");
+        std::string reste = ReadFile("dossier/note");
         EXPECT_TRUE(reste == a || reste == b) << essai << ": " << reste.size() << " bytes";
-        EXPECT_EQ(Liste(), std::vector<std::string>{"note"}) << essai;
-        EXPECT_EQ(Entrees(), std::vector<std::string>{"note"}) << essai;
+        EXPECT_EQ(Lines(), std::vector<std::string>{"note"}) << essai;
+        EXPECT_EQ(Entries(), std::vector<std::string>{"note"}) << essai;
     }
 }
