@@ -212,11 +212,11 @@ bool FsChemin(char* chemin, const char* nom)
 }
 
 // Calls prendre for the entries of "dossier/" but "." and ".."; only for those that can be
-// notes when notes is set.
-static bool FsParcourt(void (*prendre)(const char* nom), bool notes)
+// notes when notes is set. A folder that cannot be read has no entries.
+static void FsParcourt(void (*prendre)(const char* nom), bool notes)
 {
     DIR* dossier = opendir(DOSSIER_NOTES);
-    if (dossier == 0) return false;
+    if (dossier == 0) return;
     struct dirent* entree;
     while ((entree = readdir(dossier)) != 0) {
         const char* nom = entree->d_name;
@@ -225,17 +225,16 @@ static bool FsParcourt(void (*prendre)(const char* nom), bool notes)
         prendre(nom);
     }
     closedir(dossier);
-    return true;
 }
 
-bool FsListeDossier(void (*prendre)(const char* nom))
+void FsListeDossier(void (*prendre)(const char* nom))
 {
-    return FsParcourt(prendre, false);
+    FsParcourt(prendre, false);
 }
 
-bool FsListeNotes(void (*prendre)(const char* nom))
+void FsListeNotes(void (*prendre)(const char* nom))
 {
-    return FsParcourt(prendre, true);
+    FsParcourt(prendre, true);
 }
 
 Resultat FsFaitDossier()

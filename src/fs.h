@@ -38,8 +38,8 @@ bool FsChemin(char* chemin, const char* nom);
 
 // Calls prendre(nom) for each entry of "dossier/" that can be a note, in the order the
 // folder yields them: not "." or "..", not a name the program keeps for itself, not a name
-// too long for a note's path. False when the folder cannot be listed.
-bool FsListeNotes(void (*prendre)(const char* nom));
+// too long for a note's path. A folder that cannot be read has none.
+void FsListeNotes(void (*prendre)(const char* nom));
 
 // True when both paths lead to one file (links followed).
 bool FsMemeFichier(const char* a, const char* b);
@@ -88,7 +88,7 @@ enum { FS_CHEMIN_MAX = 4096 };
 Resultat FsErreur();
 
 // Calls prendre(nom) for every entry of "dossier/" but "." and "..".
-bool FsListeDossier(void (*prendre)(const char* nom));
+void FsListeDossier(void (*prendre)(const char* nom));
 
 // True when an entry of that path exists (any kind, dangling links included).
 bool FsExiste(const char* chemin);

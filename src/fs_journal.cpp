@@ -294,7 +294,7 @@ void FsRetablitDossier()
     // pass that removed something is followed by another (a bounded number).
     for (int passe = 0; passe < 8; passe++) {
         Change = false;
-        if (!FsListeDossier(FsPasseRetraits)) return;
+        FsListeDossier(FsPasseRetraits);
         if (!Change) break;
     }
     FsListeDossier(FsPasseEcritures);
