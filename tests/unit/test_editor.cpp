@@ -165,8 +165,8 @@ TEST_F(EditorTest, RoadOfOneKeyPress)
 TEST_F(EditorTest, TypesBothPagesAndOnePressTypesOneKey)
 {
     Open("n", "");
-    Type("Hello, World 42 \xE9\xE8\xE0!");
-    EXPECT_EQ(Line(0), "Hello, World 42 \xE9\xE8\xE0!");
+    Type("Quick, World 42 \xE9\xE8\xE0!");  // q is key 0
+    EXPECT_EQ(Line(0), "Quick, World 42 \xE9\xE8\xE0!");
     Shift();
     SwitchPage();
     ClickAt(KeyX(53), KeyY(53));

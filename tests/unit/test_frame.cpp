@@ -1,6 +1,9 @@
 // The frame: page switch button, quit paths and the message box over both screens.
+#include <malloc.h>
+
 #include "draw.h"
 #include "notes.h"
+#include "resources.h"
 #include "support.h"
 
 namespace {
@@ -217,6 +220,21 @@ protected:
     }
     SDL_Surface* ref_ = nullptr;
 };
+
+// The texts are drawn in the 12- and 11-point sizes of the card's font, and checking the
+// resources again (as each start does once) keeps no memory.
+TEST_F(PicturesTest, FontSizesAndAResourceCheckThatKeepsNothing)
+{
+    for (auto [font, points] : {std::pair{police, 12}, std::pair{font8, 11}}) {
+        TTF_Font* attendue = TTF_OpenFont("arial.ttf", points);
+        ASSERT_NE(attendue, nullptr);
+        EXPECT_EQ(TTF_FontHeight(font), TTF_FontHeight(attendue)) << points;
+        TTF_CloseFont(attendue);
+    }
+    size_t avant = mallinfo2().uordblks;
+    for (int i = 0; i < 20; i++) ASSERT_TRUE(FnChargeRessources());
+    EXPECT_LT(mallinfo2().uordblks, avant + 4096);
+}
 
 TEST_F(PicturesTest, EmptyListThenItsQuitQuestion)
 {
