@@ -37,9 +37,9 @@ TESTS = os.path.join(BUILD, 'scrivelle_tests')
 # are left to the other file systems.
 TESTS_DOSSIER = ':'.join([
     'Catalogue.*', 'Notes.LoadsLinesAsTheFormatSplitsThem', 'Notes.MissingNote*',
-    'Notes.RoundTripKeepsEveryByte', 'Notes.SaveWritesText*', 'Notes.SaveKeepsThePlace',
+    'Notes.RoundTripKeepsEveryByte', 'Notes.SaveWritesText*', 'Notes.SaveGoesToTheEnd*',
     'Notes.IncompleteNote*', 'Notes.UnreadableNote*', 'Notes.FailedWrite*',
-    'Notes.SaveOverSubFolder*', 'Notes.KilledSave*',
+    'Notes.SaveOverSubFolder*', 'Notes.ACut*', 'Notes.StartUp*',
 ]) + '-Catalogue.ScanKeepsFolderOrder*'
 
 AUTRE = bytes(range(256)) * 12            # a neighbour that no operation may touch

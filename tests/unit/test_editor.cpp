@@ -2,6 +2,7 @@
 #include <sys/stat.h>
 
 #include <filesystem>
+#include <set>
 
 #include "notes.h"
 #include "screens.h"
@@ -129,6 +130,14 @@ TEST_F(EditorTest, ACurrentLineWiderThanItsRowShowsItsEndAndTheMark)
             ASSERT_GT(withMark[i] & 0xFF, 0x90u) << "the black copy shows through at x " << x;
         }
     }
+    // The two frames differ by the mark alone: in no more columns than it covers by itself.
+    std::set<int> changed, mark;
+    for (size_t i = 0; i < withMark.size(); i++)
+        if (withMark[i] != without[i]) changed.insert(i % ECRAN_LARGEUR);
+    std::vector<Uint32> alone = WholeText("|", TEXTE_X, ROW2_Y, 0, ROW2_Y, ECRAN_LARGEUR, 14);
+    for (size_t i = 0; i < alone.size(); i++)
+        if (alone[i] != WHITE) mark.insert(i % ECRAN_LARGEUR);
+    EXPECT_LE(changed.size(), mark.size()) << "the line's end was cut as the mark hid";
 }
 
 TEST_F(EditorTest, RoadOfOneKeyPress)

@@ -90,6 +90,44 @@ TEST_F(FileListTest, LongNamesAreCutAtTheRowAndAPickedOneShowsItsEnd)
     EXPECT_FALSE(InkIn(NOM_X, CHAMP_Y + 2, 150, CHAMP_Y + 7)) << "its start, dots only, is not in sight";
 }
 
+// A name exactly as wide as the field shows from its start, though a kerned pair makes it
+// narrower than its glyphs' advances. A wider one shows as much of its end as fits, drawn
+// as that end alone would be: here all but its first character, exactly as wide as the field.
+TEST_F(FileListTest, TheFieldsEdgeIsItsExactWidth)
+{
+    const int champ = NOM_DROITE - NOM_X + 1;
+    auto width = [](const std::string& t) {
+        int w = 0, h = 0;
+        TTF_SizeText(police, t.c_str(), &w, &h);
+        return w;
+    };
+    auto field = [&](const std::string& name) {
+        std::snprintf(ChaineTitre, sizeof ChaineTitre, "%s", name.c_str());
+        Frame();
+        return Pixels(NOM_X, CHAMP_Y, champ, 14);
+    };
+    // Digits and dots (never kerned) after the head, to exactly that width.
+    auto filled = [&](const std::string& head, int largeur) {
+        for (int dots = 0; dots < 20; dots++) {
+            std::string t = head;
+            while (width(t + std::string(dots, '.')) < largeur) t += '1';
+            if (width(t + std::string(dots, '.')) == largeur) return t + std::string(dots, '.');
+        }
+        return std::string();
+    };
+    const std::string exact = filled("WTo", champ), tail = filled("", champ), wider = "W" + tail;
+    ASSERT_FALSE(exact.empty() || tail.empty());
+    std::vector<Uint32> w = field("W");
+    for (const std::string& name : {exact, filled("W", champ + 1)}) {
+        std::vector<Uint32> shown = field(name);
+        bool start = true;
+        for (int y = 0; y < 14; y++)
+            for (int x = 0; x < 4; x++) start = start && shown[y * champ + x] == w[y * champ + x];
+        EXPECT_EQ(start, name == exact) << "its W in sight, " << width(name) << " px";
+    }
+    EXPECT_EQ(Differences(field(wider), field(tail)), 0) << "as much as fits";
+}
+
 // A row past the names picks nothing: open and delete do nothing, create still moves the bar.
 // Create moves the bar to the new name, scrolling when it is past the sixth row.
 TEST_F(FileListTest, CreateMovesTheBarToTheNewName)
