@@ -7,6 +7,7 @@
 
 #include <cstring>
 #include <fstream>
+#include <functional>
 #include <random>
 #include <set>
 
@@ -385,6 +386,7 @@ namespace {
 // it, or (a write) once half of its bytes are written.
 int CoupeA = 0, Appels = 0;
 bool CoupeDemi = false;
+std::function<void(const char*)> AvantRetrait;  // called with each path about to be unlinked
 
 bool Coupe(size_t* n)
 {
@@ -408,6 +410,7 @@ extern "C" int unlink(const char* chemin)
 {
     static int (*vrai)(const char*) = (int (*)(const char*))dlsym(RTLD_NEXT, "unlink");
     Coupe(nullptr);
+    if (AvantRetrait) AvantRetrait(chemin);
     return vrai(chemin);
 }
 
@@ -487,7 +490,16 @@ TEST_F(Notes, StartUpKeepsWhatMayShareANotesDataAndUndoesTheRest)
     // A delete mark: the delete is finished.
     WriteFile("dossier/efface", "x");
     WriteFile("dossier/" FS_EFFACE_PREFIXE "efface", "");
+    bool gardee = true, reecrite = false;
+    AvantRetrait = [&](const char* chemin) {
+        if (strstr(chemin, FS_TEMP_PREFIXE))
+            gardee = Exists("dossier/" FS_JOURNAL_PREFIXE "autre") || !Exists("dossier/autre");
+        reecrite = reecrite || strcmp(chemin, "dossier/autre") == 0;
+    };
     FnLitDossier();
+    AvantRetrait = nullptr;
+    EXPECT_TRUE(gardee) << "the old-shape file went while it may have been the only copy of its twin";
+    EXPECT_TRUE(reecrite) << "the twin is written anew from its journal";
     std::vector<std::string> reste = Entries(), listes = Lines();
     EXPECT_EQ(std::set<std::string>(reste.begin(), reste.end()),
               (std::set<std::string>{FS_JOURNAL_PREFIXE "note", "autre", "note"}));
