@@ -140,17 +140,6 @@ def one_of(first, second, at, source_first, source_second):
 
 # ---------------------------------------------------------------- closing the window
 
-class _XClientMessageEvent(ctypes.Structure):
-    _fields_ = [("type", ctypes.c_int), ("serial", ctypes.c_ulong), ("send_event", ctypes.c_int),
-                ("display", ctypes.c_void_p), ("window", ctypes.c_ulong),
-                ("message_type", ctypes.c_ulong), ("format", ctypes.c_int),
-                ("data", ctypes.c_long * 5)]
-
-
-class _XEvent(ctypes.Union):
-    _fields_ = [("xclient", _XClientMessageEvent), ("pad", ctypes.c_long * 24)]
-
-
 def close_window(display, window):
     """Sends the window manager's close request (WM_DELETE_WINDOW), as a close button does.
 
@@ -158,26 +147,20 @@ def close_window(display, window):
     message is sent through libX11 directly.
     """
     x11 = ctypes.CDLL(ctypes.util.find_library("X11") or "libX11.so.6")
-    p, ul = ctypes.c_void_p, ctypes.c_ulong
-    for name, restype, argtypes in (
-            ("XOpenDisplay", p, [ctypes.c_char_p]),
-            ("XInternAtom", ul, [p, ctypes.c_char_p, ctypes.c_int]),
-            ("XSendEvent", ctypes.c_int, [p, ul, ctypes.c_int, ctypes.c_long, ctypes.POINTER(_XEvent)]),
-            ("XSync", ctypes.c_int, [p, ctypes.c_int]),
-            ("XCloseDisplay", ctypes.c_int, [p])):
-        getattr(x11, name).restype, getattr(x11, name).argtypes = restype, argtypes
-    dpy = x11.XOpenDisplay(display.encode())
+    x11.XOpenDisplay.restype = ctypes.c_void_p
+    x11.XInternAtom.restype = ctypes.c_ulong
+    dpy = ctypes.c_void_p(x11.XOpenDisplay(display.encode()))
     if not dpy:
         raise RuntimeError("cannot open display " + display)
     try:
-        event = _XEvent()
-        event.xclient.type = 33  # ClientMessage
-        event.xclient.window = window
-        event.xclient.message_type = x11.XInternAtom(dpy, b"WM_PROTOCOLS", 0)
-        event.xclient.format = 32
-        event.xclient.data[0] = x11.XInternAtom(dpy, b"WM_DELETE_WINDOW", 0)
-        event.xclient.data[1] = 0  # CurrentTime
-        if not x11.XSendEvent(dpy, window, 0, 0, ctypes.byref(event)):
+        def atom(name):
+            return x11.XInternAtom(dpy, name, 0)
+        # An XClientMessageEvent, its fields a long each on a 64-bit machine: type
+        # (ClientMessage), serial, send_event, display, window, message_type, format, then
+        # the data (the protocol, CurrentTime); 24 longs are the size of any XEvent.
+        event = (ctypes.c_long * 24)(33, 0, 0, 0, window, atom(b"WM_PROTOCOLS"), 32,
+                                     atom(b"WM_DELETE_WINDOW"), 0)
+        if not x11.XSendEvent(dpy, ctypes.c_ulong(window), 0, ctypes.c_long(0), event):
             raise RuntimeError("XSendEvent failed")
         x11.XSync(dpy, 0)
     finally:

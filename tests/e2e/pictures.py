@@ -107,16 +107,10 @@ def likeness(shot, picture, at, source=None, ignore=None):
     picture lowers it a lot.
     """
     sx, sy, w, h = source or (0, 0, picture.width, picture.height)
-    seen = matched = 0
-    for j in range(h):
-        for i in range(w):
-            if not picture.opaque(sx + i, sy + j):
-                continue
-            if ignore is not None and same(picture.pixel(sx + i, sy + j), ignore):
-                continue
-            seen += 1
-            matched += same(picture.pixel(sx + i, sy + j), shot.pixel(at[0] + i, at[1] + j))
-    return matched / seen if seen else 0.0
+    hits = [same(c, shot.pixel(at[0] + i, at[1] + j))
+            for j in range(h) for i in range(w) if picture.opaque(sx + i, sy + j)
+            for c in [picture.pixel(sx + i, sy + j)] if ignore is None or not same(c, ignore)]
+    return sum(hits) / len(hits) if hits else 0.0
 
 
 def which(shot, first, second, at, source_first, source_second):

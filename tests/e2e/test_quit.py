@@ -22,24 +22,23 @@ class QuitAtOnce(harness.EndToEnd):
         time.sleep(0.2)
         app.assert_running()
 
-    def test_l_and_r_held_together(self):
-        app = self.start_editing()
-        app.hold("l")
-        self.assertStillRunning(app)
-        self.assertEndsAtOnce(lambda: app.hold("r"), {"note": NOTE})
+    def test_ends_at_once_on_the_whole_gesture_only(self):
+        cases = (  # half of the gesture (None: there is none), then the whole of it; the
+            # held keys last, as they are let go only when the test ends
+            ("ctrl+c", lambda app: app.press_key("c"), lambda app: app.press_key("ctrl+c")),
+            ("the close button", None, lambda app: app.close_button()),
+            ("l and r held together", lambda app: app.hold("l"), lambda app: app.hold("r")),
+        )
+        for what, half, whole in cases:
+            with self.subTest(what):
+                app = self.start_editing()
+                if half:
+                    half(app)
+                    self.assertStillRunning(app)
+                self.assertEndsAtOnce(lambda: whole(app), {"note": NOTE})
 
     def test_l_and_r_one_after_the_other_do_not_quit(self):
         app = self.start(notes={"note": NOTE})
         app.press_key("l")
         app.press_key("r")
         self.assertStillRunning(app)
-
-    def test_ctrl_c(self):
-        app = self.start_editing()
-        app.press_key("c")
-        self.assertStillRunning(app)
-        self.assertEndsAtOnce(lambda: app.press_key("ctrl+c"), {"note": NOTE})
-
-    def test_close_button(self):
-        app = self.start_editing()
-        self.assertEndsAtOnce(app.close_button, {"note": NOTE})
