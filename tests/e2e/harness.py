@@ -111,13 +111,9 @@ def layout():
     return data
 
 
-def centre(rect):
-    return rect["x"] + rect["w"] // 2, rect["y"] + rect["h"] // 2
-
-
 def bar_rect(layout, row):
     b = layout["bar"]
-    return (b["x"], b["y"] + b["step"] * row, b["w"], b["h"])
+    return dict(b, y=b["y"] + b["step"] * row)
 
 
 # The colour keys the program gives its staged pictures.
@@ -249,7 +245,8 @@ class Scrivelle:
         self._xdotool(*args)
 
     def tap(self, *rects):
-        self.click(*(centre(r) for r in rects))
+        """Clicks the centre of each rectangle."""
+        self.click(*((r["x"] + r["w"] // 2, r["y"] + r["h"] // 2) for r in rects))
 
     def press_key(self, key):
         """A desktop key (xdotool names: Up, Down, c, ctrl+c) pressed, held a moment so that
@@ -305,8 +302,7 @@ class Scrivelle:
 
     def pick_row(self, row):
         """Clicks the middle of row `row`'s highlight bar."""
-        x, y, w, h = bar_rect(self.layout, row)
-        self.click((x + w // 2, y + h // 2))
+        self.tap(bar_rect(self.layout, row))
 
     def arrow(self, which):
         self.tap(self.layout["arrows"][which])
@@ -347,9 +343,9 @@ class Scrivelle:
 
     def bar_on(self, row):
         bar = picture("ligne.bmp")
-        x, y, _, _ = bar_rect(self.layout, row)
+        x, y = self.layout["bar"]["x"], bar_rect(self.layout, row)["y"]
         return lambda shot: pictures.likeness(shot, bar, (x, y)) > 0.8 and all(
-            pictures.likeness(shot, bar, (x, bar_rect(self.layout, r)[1])) < 0.5
+            pictures.likeness(shot, bar, (x, bar_rect(self.layout, r)["y"])) < 0.5
             for r in range(self.layout["rows"]["count"]) if r != row)
 
     def page_shown(self, page):
