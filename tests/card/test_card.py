@@ -48,11 +48,9 @@ GRAND = bytes(1 + (i * 7) % 250 for i in range(3000))  # lines of at most 250 by
 BASE = {'autre': AUTRE, 'todo': TODO, 'grand': GRAND}  # the card before each operation
 
 
-def monte(image, point, env=None):
-    e = dict(os.environ)
-    e.update(env or {})
+def monte(image, point, env):
     p = subprocess.Popen(['fusefat', '-f', '-s', '-o', 'rw+', image, point],
-                         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, env=e)
+                         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, env=dict(os.environ, **env))
     for _ in range(1000):
         if os.path.ismount(point):
             return p
@@ -64,10 +62,8 @@ def monte(image, point, env=None):
 
 def demonte(p, point):
     # Once the driver is gone (a cut), the mount is only a dead connection to detach.
-    if p.poll() is None:
-        subprocess.run(['fusermount', '-u', point], stderr=subprocess.DEVNULL)
-    else:
-        subprocess.run(['fusermount', '-u', '-z', point], stderr=subprocess.DEVNULL)
+    subprocess.run(['fusermount', '-u'] + (['-z'] if p.poll() is not None else []) + [point],
+                   stderr=subprocess.DEVNULL)
     try:
         p.wait(timeout=30)
     except subprocess.TimeoutExpired:
@@ -78,18 +74,12 @@ def demonte(p, point):
 
 def carte(point, *args):
     try:
-        return subprocess.run([CARTE] + list(args), cwd=point, capture_output=True, timeout=10)
+        subprocess.run([CARTE] + list(args), cwd=point, capture_output=True, timeout=10)
     except subprocess.TimeoutExpired:
         carte.bloque.append(' '.join(args))
-        return None
 
 
 carte.bloque = []
-
-
-def fsck(image):
-    r = subprocess.run(['fsck.vfat', '-n', image], capture_output=True, text=True)
-    return r.returncode, r.stdout + r.stderr
 
 
 class Carte:
@@ -181,7 +171,8 @@ def verifie(c, note, permis, quoi, echecs):
     vu.pop(note, None)
     if vu != attendu:
         echecs.append('%s: the folder holds %s' % (quoi, sorted(vu)))
-    rc, sortie = fsck(c.image)
+    r = subprocess.run(['fsck.vfat', '-n', c.image], capture_output=True, text=True)
+    rc, sortie = r.returncode, r.stdout + r.stderr
     # Clusters still marked used that no entry holds are lost space, not a file's data: the
     # driver removes an entry before it writes the table, and a cut can fall in between.
     reste = [l for l in sortie.strip().splitlines()[1:-1]
@@ -254,7 +245,7 @@ def essai_renommage_coupe(dossier):
             f.write(b'the old text of the temporary file')
     c.sous(pose)
     img = Fat16(c.image)
-    entrees = img.entrees(img.dossier('dossier'))
+    entrees = img.entrees(img.entrees()['dossier'][1])
     temp, todo = entrees['.sauve-Ab3xY9'], entrees['todo']
     for g in img.chaine(temp[1]):
         img.pose(g, 0)

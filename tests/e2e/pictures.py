@@ -118,19 +118,14 @@ def which(shot, first, second, at, source_first, source_second):
     where both are opaque and differ, so that what they share cannot decide."""
     x1, y1, w, h = source_first
     x2, y2, _, _ = source_second
-    seen = hits_first = hits_second = 0
-    for j in range(h):
-        for i in range(w):
-            if not (first.opaque(x1 + i, y1 + j) and second.opaque(x2 + i, y2 + j)):
-                continue
-            a, b = first.pixel(x1 + i, y1 + j), second.pixel(x2 + i, y2 + j)
-            if same(a, b):
-                continue
-            seen += 1
-            p = shot.pixel(at[0] + i, at[1] + j)
-            hits_first += same(a, p)
-            hits_second += same(b, p)
-    return (hits_first / seen, hits_second / seen) if seen else (0.0, 0.0)
+    seen = [(a, b, shot.pixel(at[0] + i, at[1] + j)) for j in range(h) for i in range(w)
+            if first.opaque(x1 + i, y1 + j) and second.opaque(x2 + i, y2 + j)
+            for a, b in [(first.pixel(x1 + i, y1 + j), second.pixel(x2 + i, y2 + j))]
+            if not same(a, b)]
+    if not seen:
+        return (0.0, 0.0)
+    return (sum(same(a, p) for a, _, p in seen) / len(seen),
+            sum(same(b, p) for _, b, p in seen) / len(seen))
 
 
 def ink(shot, rect, near=(0, 0, 0), tolerance=96):

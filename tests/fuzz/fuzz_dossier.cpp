@@ -56,11 +56,6 @@ void Trace(const char* format, ...)
     va_end(args);
 }
 
-void TraceNom(const std::string& nom)
-{
-    if (Tracant) Trace(" %s", Montre(nom).c_str());
-}
-
 // Reads the steps; each name read is traced.
 class Lecteur {
 public:
@@ -74,7 +69,7 @@ public:
         n = std::min(n, n_ - i_);
         std::string s(reinterpret_cast<const char*>(o_ + i_), n);
         i_ += n;
-        TraceNom(s);
+        if (Tracant) Trace(" %s", Montre(s).c_str());
         return s;
     }
 private:
@@ -435,7 +430,7 @@ void OuvreEtSauve(const std::string& nom, const std::string* ajout)
 // A name of the list, or an entry of the folder, picked by a byte (and traced).
 const std::string& Nieme(const std::vector<std::string>& v, uint8_t k)
 {
-    TraceNom(v[k % v.size()]);
+    if (Tracant) Trace(" %s", Montre(v[k % v.size()]).c_str());
     return v[k % v.size()];
 }
 
@@ -532,7 +527,7 @@ void Pas1(char pas, Lecteur& in, Etat& e)
         if (ListeFichier.NbLignes == 0) break;
         std::vector<std::string> avant = test::Lines();
         int k = o % ListeFichier.NbLignes;
-        TraceNom(avant[k]);
+        if (Tracant) Trace(" %s", Montre(avant[k]).c_str());
         FnDelLigneFichier(ListeFichier.Lignes[k].Caracteres);
         avant.erase(avant.begin() + k);
         VERIFIE(test::Lines() == avant, "FnDelLigneFichier did not drop its line");
