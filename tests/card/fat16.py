@@ -66,9 +66,6 @@ class Fat16:
                 vues[nom] = (o, struct.unpack_from('<H', e, 26)[0], struct.unpack_from('<I', e, 28)[0])
         return vues
 
-    def dossier(self, nom):
-        return self.entrees()[nom][1]
-
     def pointe(self, decalage, grappe, taille):
         struct.pack_into('<H', self.octets, decalage + 26, grappe)
         struct.pack_into('<I', self.octets, decalage + 28, taille)

@@ -45,13 +45,12 @@ TESTS_DOSSIER = ':'.join([
 AUTRE = bytes(range(256)) * 12            # a neighbour that no operation may touch
 TODO = (b'buy milk, call mum' * 2 + b'\n') * 27  # 999 bytes, one cluster
 GRAND = bytes(1 + (i * 7) % 250 for i in range(3000))  # lines of at most 250 bytes
+BASE = {'autre': AUTRE, 'todo': TODO, 'grand': GRAND}  # the card before each operation
 
 
-def monte(image, point, env=None):
-    e = dict(os.environ)
-    e.update(env or {})
+def monte(image, point, env):
     p = subprocess.Popen(['fusefat', '-f', '-s', '-o', 'rw+', image, point],
-                         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, env=e)
+                         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, env=dict(os.environ, **env))
     for _ in range(1000):
         if os.path.ismount(point):
             return p
@@ -63,10 +62,8 @@ def monte(image, point, env=None):
 
 def demonte(p, point):
     # Once the driver is gone (a cut), the mount is only a dead connection to detach.
-    if p.poll() is None:
-        subprocess.run(['fusermount', '-u', point], stderr=subprocess.DEVNULL)
-    else:
-        subprocess.run(['fusermount', '-u', '-z', point], stderr=subprocess.DEVNULL)
+    subprocess.run(['fusermount', '-u'] + (['-z'] if p.poll() is not None else []) + [point],
+                   stderr=subprocess.DEVNULL)
     try:
         p.wait(timeout=30)
     except subprocess.TimeoutExpired:
@@ -77,18 +74,12 @@ def demonte(p, point):
 
 def carte(point, *args):
     try:
-        return subprocess.run([CARTE] + list(args), cwd=point, capture_output=True, timeout=10)
+        subprocess.run([CARTE] + list(args), cwd=point, capture_output=True, timeout=10)
     except subprocess.TimeoutExpired:
         carte.bloque.append(' '.join(args))
-        return None
 
 
 carte.bloque = []
-
-
-def fsck(image):
-    r = subprocess.run(['fsck.vfat', '-n', image], capture_output=True, text=True)
-    return r.returncode, r.stdout + r.stderr
 
 
 class Carte:
@@ -147,7 +138,7 @@ def prepare(c):
     def pose(point):
         d = os.path.join(point, 'dossier')
         os.mkdir(d)
-        for nom, octets in (('autre', AUTRE), ('todo', TODO), ('grand', GRAND)):
+        for nom, octets in BASE.items():
             with open(os.path.join(d, nom), 'wb') as f:
                 f.write(octets)
     c.sous(pose)
@@ -160,28 +151,28 @@ def operations(dossier):
         f.write(TODO + b'x')  # the note opened, "x" typed, saved
     with open(grand, 'wb') as f:
         f.write(GRAND[::-1] + GRAND[:2000])
-    base = {'autre': AUTRE, 'todo': TODO, 'grand': GRAND}
     return [
         ('save of a note of one cluster', ['save', 'todo', nouveau], 'todo', [TODO, TODO + b'x']),
         ('save of a note of several clusters', ['save', 'grand', grand], 'grand',
          [GRAND, GRAND[::-1] + GRAND[:2000]]),
         ('create', ['create', 'neuve'], 'neuve', [None, b'']),
         ('delete', ['delete', 'todo'], 'todo', [TODO, None]),
-    ], base
+    ]
 
 
-def verifie(c, base, note, permis, quoi, echecs):
+def verifie(c, note, permis, quoi, echecs):
     """The card after a cut and the start-up: the note old or new, the rest untouched,
     nothing of the program's left, and a clean check."""
     vu = c.contenu()
-    attendu = dict(base)
+    attendu = dict(BASE)
     attendu.pop(note, None)
     if vu.get(note) not in permis:
         echecs.append('%s: %s holds %s' % (quoi, note, 'nothing' if note not in vu else '%d other bytes' % len(vu[note])))
     vu.pop(note, None)
     if vu != attendu:
         echecs.append('%s: the folder holds %s' % (quoi, sorted(vu)))
-    rc, sortie = fsck(c.image)
+    r = subprocess.run(['fsck.vfat', '-n', c.image], capture_output=True, text=True)
+    rc, sortie = r.returncode, r.stdout + r.stderr
     # Clusters still marked used that no entry holds are lost space, not a file's data: the
     # driver removes an entry before it writes the table, and a cut can fall in between.
     reste = [l for l in sortie.strip().splitlines()[1:-1]
@@ -203,12 +194,23 @@ def essai_coupures(dossier):
     propre = os.path.join(dossier, 'base.img')
     shutil.copy(c.image, propre)
     coupee = os.path.join(dossier, 'coupee.img')
-    ops, base = operations(dossier)
     echecs, points = [], 0
+
+    def essai(nom, *coupure):
+        """The start-up (cut at write coupure[0] if given, then run whole), then the check;
+        returns the number of writes of the first start-up."""
+        bloque = len(carte.bloque)
+        m = c.sous(demarre, *coupure)
+        if coupure:
+            c.sous(demarre)
+        if len(carte.bloque) > bloque:
+            echecs.append('%s: the start-up hung' % nom)
+        verifie(c, note, permis, nom, echecs)
+        return m
 
     def demarre(point):
         carte(point, 'start')
-    for quoi, args, note, permis in ops:
+    for quoi, args, note, permis in operations(dossier):
         shutil.copy(propre, c.image)
         n = c.sous(lambda point: carte(point, *args))
         print('%s: %d writes' % (quoi, n), end='', flush=True)
@@ -218,23 +220,14 @@ def essai_coupures(dossier):
                 nom = '%s, cut at write %d of %d%s' % (quoi, k, n, ' (torn)' if demi else '')
                 shutil.copy(propre, c.image)
                 c.sous(lambda point: carte(point, *args), k, demi)
-                bloque = len(carte.bloque)
                 shutil.copy(c.image, coupee)
-                m = c.sous(demarre)
+                m = essai(nom)
                 points += 1
-                verifie(c, base, note, permis, nom, echecs)
-                if len(carte.bloque) > bloque:
-                    echecs.append('%s: the start-up hung' % nom)
                 # The start-up itself cut at each of its writes, then run again.
                 for j in range(1, m + 1):
                     shutil.copy(coupee, c.image)
-                    bloque = len(carte.bloque)
-                    c.sous(demarre, j, demi)
-                    c.sous(demarre)
-                    if len(carte.bloque) > bloque:
-                        echecs.append('%s, start-up cut at write %d: the start-up hung' % (nom, j))
+                    essai('%s, start-up cut at write %d of %d' % (nom, j, m), j, demi)
                     points += 1
-                    verifie(c, base, note, permis, '%s, start-up cut at write %d of %d' % (nom, j, m), echecs)
         print(', %d cut points' % (points - avant), flush=True)
     if carte.bloque:
         echecs.append('%d runs of the notes layer hung on the card' % len(carte.bloque))
@@ -252,7 +245,7 @@ def essai_renommage_coupe(dossier):
             f.write(b'the old text of the temporary file')
     c.sous(pose)
     img = Fat16(c.image)
-    entrees = img.entrees(img.dossier('dossier'))
+    entrees = img.entrees(img.entrees()['dossier'][1])
     temp, todo = entrees['.sauve-Ab3xY9'], entrees['todo']
     for g in img.chaine(temp[1]):
         img.pose(g, 0)
@@ -260,7 +253,7 @@ def essai_renommage_coupe(dossier):
     img.ecrit()
     echecs = []
     c.sous(lambda point: carte(point, 'start'))
-    verifie(c, {'autre': AUTRE, 'todo': TODO, 'grand': GRAND}, 'todo', [TODO],
+    verifie(c, 'todo', [TODO],
             'a rename cut between its steps', echecs)
     return echecs
 

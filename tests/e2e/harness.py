@@ -1,16 +1,16 @@
 """Drives the real program in a real X server: Xvfb for the screen, xdotool for the hands,
 xwd for the eyes.
 
-One Xvfb serves a whole test module (`start_display` / `stop_display`, also stopped at
-interpreter exit whatever happens).  Each test gets a `Scrivelle`: a fresh working folder
-with the staged font and pictures and the notes the test asks for, the program started
-in it, and helpers that click at the centres of the program's own hit boxes (read from
-`scrivelle_positions`) and wait, with a bound, on what can be observed: a pixel, a file,
-the process.
+One Xvfb serves the whole run (`start_display`, stopped at interpreter exit whatever
+happens).  Each test gets a `Scrivelle`: a fresh working folder with the staged font and
+pictures and the notes the test asks for, the program started in it, and helpers that
+click at the centres of the program's own hit boxes (read from `scrivelle_positions`) and
+wait, with a bound, on what can be observed: a pixel, a file, the process.
 """
 import atexit
 import ctypes
 import ctypes.util
+import functools
 import json
 import os
 import shutil
@@ -31,11 +31,7 @@ ASSETS = os.path.abspath(os.environ.get("SCRIVELLE_ASSETS", os.path.join(BUILD, 
 SETTLE = float(os.environ.get("SCRIVELLE_E2E_SETTLE", "0.06"))
 WAIT = 5.0  # bound of every wait on the program's state
 WHITE = (255, 255, 255)
-
-
-def _run(*args, **kwargs):
-    return subprocess.run(args, check=True, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
-                          timeout=10, **kwargs).stdout
+QUIET = dict(stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=10)
 
 
 def poll(check, timeout=WAIT, interval=0.02):
@@ -55,13 +51,6 @@ class _Display:
     name = None
 
 
-def _free_display():
-    for number in range(90, 190):
-        if not (os.path.exists("/tmp/.X11-unix/X%d" % number)
-                or os.path.exists("/tmp/.X%d-lock" % number)):
-            yield number
-
-
 def start_display():
     """Starts Xvfb on the first free display number (idempotent); returns its name."""
     if _Display.process is not None:
@@ -69,16 +58,18 @@ def start_display():
     for tool in ("Xvfb", "xdotool", "xwd"):
         if shutil.which(tool) is None:
             raise RuntimeError("%s is missing (Debian packages xvfb, xdotool, x11-apps)" % tool)
-    for number in _free_display():
+    for number in range(90, 190):
+        socket = "/tmp/.X11-unix/X%d" % number
+        if os.path.exists(socket) or os.path.exists("/tmp/.X%d-lock" % number):
+            continue
         # 16 bits a pixel like the handheld, so the window shows the program's own colours.
         process = subprocess.Popen(
             ["Xvfb", ":%d" % number, "-nolisten", "tcp", "-noreset", "-screen", "0", "640x480x16"],
             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, start_new_session=True)
-        socket = "/tmp/.X11-unix/X%d" % number
-        if poll(lambda: os.path.exists(socket) or process.poll() is not None, 10):
-            if process.poll() is None:
-                _Display.process, _Display.name = process, ":%d" % number
-                return _Display.name
+        if poll(lambda: os.path.exists(socket) or process.poll() is not None, 10) \
+                and process.poll() is None:
+            _Display.process, _Display.name = process, ":%d" % number
+            return _Display.name
         # Another server took the number first, or this one never came up.
         if process.poll() is None:
             process.kill()
@@ -86,6 +77,7 @@ def start_display():
     raise RuntimeError("no free X display number")
 
 
+@atexit.register
 def stop_display():
     process, _Display.process = _Display.process, None
     if process is not None and process.poll() is None:
@@ -97,81 +89,52 @@ def stop_display():
             process.wait()
 
 
-atexit.register(stop_display)
-
-
 # ---------------------------------------------------------------- what the program knows
 
-def _load_layout():
-    out = _run(os.path.join(BUILD, "scrivelle_positions"))
-    layout = json.loads(out)
-    layout["keys"] = [dict(k, char=bytes([k["code"]])) for k in layout["keys"]]
-    return layout
-
-
-class Layout:
+class Layout(dict):
     """The program's positions, and the keys that type each byte."""
-    _cache = None
 
-    def __init__(self):
-        if Layout._cache is None:
-            Layout._cache = _load_layout()
-        self.data = Layout._cache
-
-    def __getitem__(self, name):
-        return self.data[name]
-
-    def key(self, char=None, function=0, page=None):
+    def key(self, char=None, function=0):
         """The key of this function (0 typing `char`, 1 new line, 2 backspace)."""
-        for k in self.data["keys"]:
-            if k["function"] == function and (char is None or k["char"] == char) \
-                    and (page is None or k["page"] == page):
+        for k in self["keys"]:
+            if k["function"] == function and (char is None or k["char"] == char):
                 return k
         raise KeyError((char, function))
 
 
-def centre(rect):
-    return rect["x"] + rect["w"] // 2, rect["y"] + rect["h"] // 2
+@functools.lru_cache(None)
+def layout():
+    out = subprocess.run([os.path.join(BUILD, "scrivelle_positions")], check=True,
+                         stdout=subprocess.PIPE, timeout=10).stdout
+    data = Layout(json.loads(out))
+    data["keys"] = [dict(k, char=bytes([k["code"]])) for k in data["keys"]]
+    return data
 
 
 def bar_rect(layout, row):
     b = layout["bar"]
-    return (b["x"], b["y"] + b["step"] * row, b["w"], b["h"])
+    return dict(b, y=b["y"] + b["step"] * row)
 
 
-def row_point(layout, row):
-    """Where a click picks row `row`: the middle of its highlight bar."""
-    x, y, w, h = bar_rect(layout, row)
-    return x + w // 2, y + h // 2
+# The colour keys the program gives its staged pictures.
+KEYS = {"maj.bmp": WHITE, "lettre.bmp": (0, 255, 0), "speciaux.bmp": (0, 255, 0),
+        "texte.bmp": (0, 255, 0)}
 
 
-class Pictures:
-    """The staged pictures, with the colour keys the program gives them."""
-    _cache = {}
+@functools.lru_cache(None)
+def picture(name):
+    return pictures.read_bmp(os.path.join(ASSETS, "image", name), KEYS.get(name))
 
-    KEYS = {"maj.bmp": (255, 255, 255), "lettre.bmp": (0, 255, 0),
-            "speciaux.bmp": (0, 255, 0), "texte.bmp": (0, 255, 0)}
 
-    @classmethod
-    def get(cls, name):
-        if name not in cls._cache:
-            cls._cache[name] = pictures.read_bmp(os.path.join(ASSETS, "image", name),
-                                                 cls.KEYS.get(name))
-        return cls._cache[name]
+def one_of(first, second, at, source_first, source_second):
+    """A predicate: the shot shows the first picture there and not the second."""
+    def check(shot):
+        shares = pictures.which(shot, first, second, at, source_first, source_second)
+        return shares[0] > 0.9 and shares[1] < 0.1
+    return check
 
 
 # ---------------------------------------------------------------- closing the window
-
-class _XClientMessageEvent(ctypes.Structure):
-    _fields_ = [("type", ctypes.c_int), ("serial", ctypes.c_ulong), ("send_event", ctypes.c_int),
-                ("display", ctypes.c_void_p), ("window", ctypes.c_ulong),
-                ("message_type", ctypes.c_ulong), ("format", ctypes.c_int),
-                ("data", ctypes.c_long * 5)]
-
-
-class _XEvent(ctypes.Union):
-    _fields_ = [("xclient", _XClientMessageEvent), ("pad", ctypes.c_long * 24)]
-
 
 def close_window(display, window):
     """Sends the window manager's close request (WM_DELETE_WINDOW), as a close button does.
@@ -181,25 +144,19 @@ def close_window(display, window):
     """
     x11 = ctypes.CDLL(ctypes.util.find_library("X11") or "libX11.so.6")
     x11.XOpenDisplay.restype = ctypes.c_void_p
-    x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
     x11.XInternAtom.restype = ctypes.c_ulong
-    x11.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
-    x11.XSendEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_long,
-                               ctypes.POINTER(_XEvent)]
-    x11.XSync.argtypes = [ctypes.c_void_p, ctypes.c_int]
-    x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
-    dpy = x11.XOpenDisplay(display.encode())
+    dpy = ctypes.c_void_p(x11.XOpenDisplay(display.encode()))
     if not dpy:
         raise RuntimeError("cannot open display " + display)
     try:
-        event = _XEvent()
-        event.xclient.type = 33  # ClientMessage
-        event.xclient.window = window
-        event.xclient.message_type = x11.XInternAtom(dpy, b"WM_PROTOCOLS", 0)
-        event.xclient.format = 32
-        event.xclient.data[0] = x11.XInternAtom(dpy, b"WM_DELETE_WINDOW", 0)
-        event.xclient.data[1] = 0  # CurrentTime
-        if not x11.XSendEvent(dpy, window, 0, 0, ctypes.byref(event)):
+        def atom(name):
+            return x11.XInternAtom(dpy, name, 0)
+        # An XClientMessageEvent, its fields a long each on a 64-bit machine: type
+        # (ClientMessage), serial, send_event, display, window, message_type, format, then
+        # the data (the protocol, CurrentTime); 24 longs are the size of any XEvent.
+        event = (ctypes.c_long * 24)(33, 0, 0, 0, window, atom(b"WM_PROTOCOLS"), 32,
+                                     atom(b"WM_DELETE_WINDOW"), 0)
+        if not x11.XSendEvent(dpy, ctypes.c_ulong(window), 0, ctypes.c_long(0), event):
             raise RuntimeError("XSendEvent failed")
         x11.XSync(dpy, 0)
     finally:
@@ -211,15 +168,14 @@ def close_window(display, window):
 class Scrivelle:
     """The program running in a fresh working folder, and the hands and eyes to use it."""
 
-    def __init__(self, test, notes=None, program="scrivelle"):
+    def __init__(self, test, notes=None):
         """notes: None for no "dossier/", else {name: bytes} written into it."""
         self.test = test
-        self.layout = Layout()
+        self.layout = layout()
         self.display = start_display()
-        self.process = None
-        self.stderr = None
+        self.xenv = dict(os.environ, DISPLAY=self.display)
+        self.process = self.stderr = None
         self.held = []
-        self.window = None
         self.page = 0
         self.dir = tempfile.mkdtemp(prefix="scrivelle-e2e-")
         test.addCleanup(self.close)
@@ -234,30 +190,25 @@ class Scrivelle:
         env = {k: v for k, v in os.environ.items() if k not in ("SDL_VIDEODRIVER", "XAUTHORITY")}
         env.update(DISPLAY=self.display, SDL_AUDIODRIVER="dummy")
         self.stderr = open(os.path.join(self.dir, "stderr.log"), "w+b")
-        self.process = subprocess.Popen([os.path.join(BUILD, program)], cwd=self.dir, env=env,
+        self.process = subprocess.Popen([os.path.join(BUILD, "scrivelle")], cwd=self.dir, env=env,
                                         stdout=subprocess.DEVNULL, stderr=self.stderr)
-        self._find_window()
 
-    # ---- life and death
-
-    def _find_window(self):
         def search():
             self.assert_running()
             found = subprocess.run(["xdotool", "search", "--onlyvisible", "--pid",
-                                    str(self.process.pid)], env=self._xenv(),
+                                    str(self.process.pid)], env=self.xenv,
                                    stdout=subprocess.PIPE, stderr=subprocess.DEVNULL).stdout.split()
             return found[0] if found else None
         window = poll(search)
-        self.test.assertTrue(window, "the program's window never showed")
+        test.assertTrue(window, "the program's window never showed")
         self.window = int(window)
         # The first frames may not be on the screen yet: wait for the title strip.
         title = self.layout["title"]
-        self.wait_for(lambda shot: pictures.likeness(shot, Pictures.get("titre.bmp"),
+        self.wait_for(lambda shot: pictures.likeness(shot, picture("titre.bmp"),
                                                      (title["x"], title["y"])) > 0.7,
                       "the title strip drawn")
 
-    def _xenv(self):
-        return dict(os.environ, DISPLAY=self.display)
+    # ---- life and death
 
     def assert_running(self):
         if self.process.poll() is not None:
@@ -265,17 +216,9 @@ class Scrivelle:
             self.test.fail("the program ended (status %s): %s"
                            % (self.process.returncode, self.stderr.read().decode(errors="replace")))
 
-    def wait_exit(self, timeout=WAIT):
-        """Waits for the program to end; returns its exit status (fails the test if it runs on)."""
-        try:
-            return self.process.wait(timeout)
-        except subprocess.TimeoutExpired:
-            self.test.fail("the program still runs %.1f s later" % timeout)
-
     def close(self):
         for key in reversed(self.held):
-            subprocess.run(["xdotool", "keyup", key], env=self._xenv(), timeout=10,
-                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            subprocess.run(["xdotool", "keyup", key], env=self.xenv, **QUIET)
         self.held = []
         if self.process is not None:
             if self.process.poll() is None:
@@ -288,7 +231,7 @@ class Scrivelle:
     # ---- hands
 
     def _xdotool(self, *args):
-        subprocess.run(("xdotool",) + args, env=self._xenv(), check=True,
+        subprocess.run(("xdotool",) + args, env=self.xenv, check=True,
                        stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, timeout=10)
 
     def click(self, *points):
@@ -302,50 +245,41 @@ class Scrivelle:
         self._xdotool(*args)
 
     def tap(self, *rects):
-        self.click(*(centre(r) for r in rects))
+        """Clicks the centre of each rectangle."""
+        self.click(*((r["x"] + r["w"] // 2, r["y"] + r["h"] // 2) for r in rects))
 
     def press_key(self, key):
         """A desktop key (xdotool names: Up, Down, c, ctrl+c) pressed, held a moment so that
         the press and the release reach the program in different frames, and released."""
-        self._point_inside()
-        self._xdotool("keydown", key, "sleep", str(SETTLE), "keyup", key, "sleep", str(SETTLE))
+        self._keys("keydown", key, "sleep", str(SETTLE), "keyup", key, "sleep", str(SETTLE))
 
     def hold(self, key):
-        self._point_inside()
-        self._xdotool("keydown", key)
+        self._keys("keydown", key)
         self.held.append(key)
 
-    def _point_inside(self):
+    def _keys(self, *args):
         # Without a window manager the keyboard follows the pointer.
-        self._xdotool("mousemove", "--window", str(self.window), "160", "20")
+        self._xdotool("mousemove", "--window", str(self.window), "160", "20", *args)
 
     def close_button(self):
         close_window(self.display, self.window)
 
     # ---- the keyboard on the screen
 
-    def keys_for(self, text):
-        """The on-screen keys, page switches included, that type these bytes: letters,
+    def type(self, text):
+        """Taps the on-screen keys, page switches included, that type these bytes: letters,
         digits, signs, é è à, space and new line (b"\\n"); a capital letter is typed with
         shift turned on for it and off again."""
         rects = []
         for byte in text:
             char = bytes([byte])
-            if char == b"\n":
-                key = self.layout.key(function=1)
-            else:
-                key = self.layout.key(char.lower() if char.isupper() else char)
+            key = self.layout.key(function=1) if char == b"\n" else self.layout.key(char.lower())
             if key["page"] != self.page:
                 rects.append(self.layout["switch"])
                 self.page = key["page"]
-            if char.isupper():
-                rects += [self.layout["shift"], key["box"], self.layout["shift"]]
-            else:
-                rects.append(key["box"])
-        return rects
-
-    def type(self, text):
-        self.tap(*self.keys_for(text))
+            rects += [self.layout["shift"], key["box"], self.layout["shift"]] if char.isupper() \
+                else [key["box"]]
+        self.tap(*rects)
 
     def switch_page(self, page):
         if self.page != page:
@@ -367,16 +301,27 @@ class Scrivelle:
         self.tap(self.layout["message"][button])
 
     def pick_row(self, row):
-        self.click(row_point(self.layout, row))
+        """Clicks the middle of row `row`'s highlight bar."""
+        self.tap(bar_rect(self.layout, row))
 
     def arrow(self, which):
         self.tap(self.layout["arrows"][which])
+
+    def open_note(self, name, notice=False):
+        """Picks the note's row on the list (the list keeps the folder's order) and opens it;
+        notice: the note does not load whole, and a box says so as it opens."""
+        row = self.listing().index(name)
+        self.pick_row(row)
+        self.wait_for(self.bar_on(row), "the bar on the row of " + name)
+        self.icon("open")
+        return self.wait_for(lambda s: self.on_list(False)(s) and self.bar_on(0)(s)
+                             and self.box_shown(notice)(s), "the editor on line 1")
 
     # ---- eyes
 
     def shot(self):
         self.assert_running()
-        data = subprocess.run(["xwd", "-silent", "-id", str(self.window)], env=self._xenv(),
+        data = subprocess.run(["xwd", "-silent", "-id", str(self.window)], env=self.xenv,
                               check=True, stdout=subprocess.PIPE, timeout=10).stdout
         return pictures.read_xwd(data)
 
@@ -388,8 +333,7 @@ class Scrivelle:
             last[0] = self.shot()
             return check(last[0])
         if not poll(attempt, timeout):
-            name = getattr(self.test, "id", lambda: "screenshots")()
-            path = os.path.join(tempfile.gettempdir(), "scrivelle-e2e-%s.png" % name)
+            path = os.path.join(tempfile.gettempdir(), "scrivelle-e2e-%s.png" % self.test.id())
             with open(path, "wb") as f:
                 f.write(last[0].png())
             self.test.fail("not seen within %.1f s: %s (last screen in %s)" % (timeout, what, path))
@@ -398,35 +342,26 @@ class Scrivelle:
     # What the screen shows, as predicates on a screenshot.
 
     def bar_on(self, row):
-        bar = Pictures.get("ligne.bmp")
-        x, y, _, _ = bar_rect(self.layout, row)
+        bar = picture("ligne.bmp")
+        x, y = self.layout["bar"]["x"], bar_rect(self.layout, row)["y"]
         return lambda shot: pictures.likeness(shot, bar, (x, y)) > 0.8 and all(
-            pictures.likeness(shot, bar, (x, bar_rect(self.layout, r)[1])) < 0.5
+            pictures.likeness(shot, bar, (x, bar_rect(self.layout, r)["y"])) < 0.5
             for r in range(self.layout["rows"]["count"]) if r != row)
 
     def page_shown(self, page):
         k = self.layout["keyboard"]
-        pages = (Pictures.get("lettre.bmp"), Pictures.get("speciaux.bmp"))
+        pages = (picture("lettre.bmp"), picture("speciaux.bmp"))
         whole = (0, 0, k["w"], k["h"])
-
-        def check(shot):
-            shares = pictures.which(shot, pages[page], pages[1 - page], (k["x"], k["y"]),
-                                    whole, whole)
-            return shares[0] > 0.9 and shares[1] < 0.1
-        return check
+        return one_of(pages[page], pages[1 - page], (k["x"], k["y"]), whole, whole)
 
     def shift_shown(self, on):
-        mark = Pictures.get("maj.bmp")
+        mark = picture("maj.bmp")
         s = self.layout["shift"]
         halves = ((0, 0, s["w"], s["h"]), (s["w"], 0, s["w"], s["h"]))
-
-        def check(shot):
-            shares = pictures.which(shot, mark, mark, (s["x"], s["y"]), halves[on], halves[1 - on])
-            return shares[0] > 0.9 and shares[1] < 0.1
-        return check
+        return one_of(mark, mark, (s["x"], s["y"]), halves[on], halves[1 - on])
 
     def box_shown(self, shown=True):
-        panel = Pictures.get("message.bmp")
+        panel = picture("message.bmp")
         p = self.layout["message"]["panel"]
 
         def check(shot):
@@ -437,13 +372,12 @@ class Scrivelle:
     def on_list(self, shown=True):
         """The file list, told from the editor by the name field's lower edge: below the
         name's descenders and left of where a message box reaches."""
-        field = Pictures.get("texte.bmp")
         n = self.layout["name_field"]["box"]
         left = self.layout["message"]["panel"]["x"] - 2
         edge = 3
 
         def check(shot):
-            seen = pictures.likeness(shot, field, (n["x"], n["y"] + n["h"] - edge),
+            seen = pictures.likeness(shot, picture("texte.bmp"), (n["x"], n["y"] + n["h"] - edge),
                                      (0, n["h"] - edge, left, edge), ignore=WHITE)
             return seen > 0.9 if shown else seen < 0.2
         return check
@@ -462,14 +396,12 @@ class Scrivelle:
         return [shot.pixel(x, y) for y in range(m["line2_y"], m["line2_y"] + 14)
                 for x in range(m["text_x"], p["x"] + p["w"])]
 
-    def row_ink(self, shot, row):
-        """Dark pixels in the upper part of a row's text (a name, or a line that is not
-        the current one), clear of the descenders of the row above."""
-        r = self.layout["rows"]
-        return pictures.ink(shot, (r["text_x"], r["text_y"] + r["height"] * row + 3, 250, 8))
-
     def rows_with_text(self, shot):
-        return [r for r in range(self.layout["rows"]["count"]) if self.row_ink(shot, r) > 0]
+        """The rows with dark pixels in the upper part of their text (a name, or a line that
+        is not the current one), clear of the descenders of the row above."""
+        r = self.layout["rows"]
+        return [row for row in range(r["count"]) if pictures.ink(
+            shot, (r["text_x"], r["text_y"] + r["height"] * row + 3, 250, 8))]
 
     def name_ink(self, shot):
         """Dark pixels of the name field's text, inside the field's white."""
@@ -478,11 +410,8 @@ class Scrivelle:
 
     # ---- files
 
-    def path(self, name):
-        return os.path.join(self.notes, name)
-
     def read(self, name):
-        with open(self.path(name), "rb") as f:
+        with open(os.path.join(self.notes, name), "rb") as f:
             return f.read()
 
     def listing(self):
@@ -499,7 +428,15 @@ class EndToEnd(unittest.TestCase):
 
     def assertFolder(self, expected):
         """dossier/ holds exactly these files with exactly these bytes (no stray temporary)."""
-        found = {}
-        for name in os.listdir(self.app.notes):
-            found[name] = self.app.read(name)
-        self.assertEqual(found, expected)
+        self.assertEqual({name: self.app.read(name) for name in self.app.listing()}, expected)
+
+    def assertEndsAtOnce(self, action, folder):
+        """The program ends with status 0 within a second of the action, leaving dossier/ so."""
+        began = time.monotonic()
+        action()
+        try:
+            self.assertEqual(self.app.process.wait(1.0), 0)
+        except subprocess.TimeoutExpired:
+            self.fail("the program still runs 1 s later")
+        self.assertLess(time.monotonic() - began, 1.0)
+        self.assertFolder(folder)

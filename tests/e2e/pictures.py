@@ -16,6 +16,12 @@ def _channel(value, mask):
     return ((value >> shift) & top) * 255 // top
 
 
+def _rows(data, starts, width, step, order, masks):
+    """Pixels from rows of bytes starting at `starts`, `step` bytes a pixel, channels by mask."""
+    return [[tuple(_channel(int.from_bytes(data[s + x:s + x + step], order), m) for m in masks)
+             for x in range(0, width * step, step)] for s in starts]
+
+
 def to_565(colour):
     r, g, b = colour
     return (r >> 3, g >> 2, b >> 3)
@@ -59,16 +65,9 @@ def read_xwd(data):
         raise ValueError("unsupported window dump: format %d, %d bits a pixel"
                          % (pixmap_format, bits_per_pixel))
     start = header_size + 12 * ncolors
-    step = bits_per_pixel // 8
-    order = "little" if byte_order == 0 else "big"
-    rows = []
-    for y in range(height):
-        line = data[start + y * bytes_per_line:start + y * bytes_per_line + width * step]
-        row = []
-        for x in range(0, width * step, step):
-            v = int.from_bytes(line[x:x + step], order)
-            row.append((_channel(v, red_mask), _channel(v, green_mask), _channel(v, blue_mask)))
-        rows.append(row)
+    rows = _rows(data, range(start, start + height * bytes_per_line, bytes_per_line), width,
+                 bits_per_pixel // 8, "little" if byte_order == 0 else "big",
+                 (red_mask, green_mask, blue_mask))
     return Image(width, height, rows)
 
 
@@ -80,26 +79,17 @@ def read_bmp(path, key=None):
         raise ValueError(path + " is not a BMP")
     offset = struct.unpack_from("<I", data, 10)[0]
     info_size, width, height, _planes, bits, compression = struct.unpack_from("<IiiHHI", data, 14)
-    if bits == 16:
-        masks = (0x7C00, 0x03E0, 0x001F)
-    else:
-        masks = (0xFF0000, 0x00FF00, 0x0000FF)
+    masks = (0x7C00, 0x03E0, 0x001F) if bits == 16 else (0xFF0000, 0x00FF00, 0x0000FF)
     if compression == 3:  # bit fields: after the header, or inside a V4/V5 header
         masks = struct.unpack_from("<III", data, 14 + 40)
     elif compression != 0:
         raise ValueError("%s: compression %d not read" % (path, compression))
     step = bits // 8
     stride = (width * step + 3) & ~3
-    flipped = height > 0
+    bottom_up = height > 0
     height = abs(height)
-    rows = []
-    for y in range(height):
-        src = offset + (height - 1 - y if flipped else y) * stride
-        row = []
-        for x in range(width):
-            v = int.from_bytes(data[src + x * step:src + x * step + step], "little")
-            row.append(tuple(_channel(v, m) for m in masks))
-        rows.append(row)
+    starts = [offset + (height - 1 - y if bottom_up else y) * stride for y in range(height)]
+    rows = _rows(data, starts, width, step, "little", masks)
     return Image(width, height, rows, key)
 
 
@@ -117,16 +107,10 @@ def likeness(shot, picture, at, source=None, ignore=None):
     picture lowers it a lot.
     """
     sx, sy, w, h = source or (0, 0, picture.width, picture.height)
-    seen = matched = 0
-    for j in range(h):
-        for i in range(w):
-            if not picture.opaque(sx + i, sy + j):
-                continue
-            if ignore is not None and same(picture.pixel(sx + i, sy + j), ignore):
-                continue
-            seen += 1
-            matched += same(picture.pixel(sx + i, sy + j), shot.pixel(at[0] + i, at[1] + j))
-    return matched / seen if seen else 0.0
+    hits = [same(c, shot.pixel(at[0] + i, at[1] + j))
+            for j in range(h) for i in range(w) if picture.opaque(sx + i, sy + j)
+            for c in [picture.pixel(sx + i, sy + j)] if ignore is None or not same(c, ignore)]
+    return sum(hits) / len(hits) if hits else 0.0
 
 
 def which(shot, first, second, at, source_first, source_second):
@@ -134,28 +118,18 @@ def which(shot, first, second, at, source_first, source_second):
     where both are opaque and differ, so that what they share cannot decide."""
     x1, y1, w, h = source_first
     x2, y2, _, _ = source_second
-    seen = hits_first = hits_second = 0
-    for j in range(h):
-        for i in range(w):
-            if not (first.opaque(x1 + i, y1 + j) and second.opaque(x2 + i, y2 + j)):
-                continue
-            a, b = first.pixel(x1 + i, y1 + j), second.pixel(x2 + i, y2 + j)
-            if same(a, b):
-                continue
-            seen += 1
-            p = shot.pixel(at[0] + i, at[1] + j)
-            hits_first += same(a, p)
-            hits_second += same(b, p)
-    return (hits_first / seen, hits_second / seen) if seen else (0.0, 0.0)
+    seen = [(a, b, shot.pixel(at[0] + i, at[1] + j)) for j in range(h) for i in range(w)
+            if first.opaque(x1 + i, y1 + j) and second.opaque(x2 + i, y2 + j)
+            for a, b in [(first.pixel(x1 + i, y1 + j), second.pixel(x2 + i, y2 + j))]
+            if not same(a, b)]
+    if not seen:
+        return (0.0, 0.0)
+    return (sum(same(a, p) for a, _, p in seen) / len(seen),
+            sum(same(b, p) for _, b, p in seen) / len(seen))
 
 
 def ink(shot, rect, near=(0, 0, 0), tolerance=96):
     """Number of pixels in rect (x, y, w, h) close to the colour `near` (text is black or blue)."""
     x0, y0, w, h = rect
-    count = 0
-    for y in range(y0, y0 + h):
-        for x in range(x0, x0 + w):
-            p = shot.pixel(x, y)
-            if max(abs(p[k] - near[k]) for k in range(3)) <= tolerance:
-                count += 1
-    return count
+    return sum(max(abs(a - b) for a, b in zip(shot.pixel(x, y), near)) <= tolerance
+               for y in range(y0, y0 + h) for x in range(x0, x0 + w))

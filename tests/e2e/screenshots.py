@@ -5,28 +5,7 @@ Writes list.png, editor.png, numbers.png and question.png into the out dir.
 """
 import os
 import sys
-
-
-class _Session:
-    """What the harness asks of a test case, for use outside a test run."""
-
-    def __init__(self):
-        self.cleanups = []
-
-    def addCleanup(self, function, *args):
-        self.cleanups.append((function, args))
-
-    def fail(self, message):
-        raise RuntimeError(message)
-
-    def assertTrue(self, value, message=None):
-        if not value:
-            self.fail(message or "assertion failed")
-
-    def close(self):
-        while self.cleanups:
-            function, args = self.cleanups.pop()
-            function(*args)
+import unittest
 
 
 NOTES = {
@@ -50,18 +29,16 @@ def take(build, out):
             f.write(shot.png())
         print("wrote", os.path.join(out, name))
 
-    session = _Session()
+    # The harness's checks and clean-ups, outside a test run.
+    session = unittest.TestCase()
     try:
         app = harness.Scrivelle(session, notes=dict(NOTES))
         order = app.listing()
-        row = order.index("groceries")
-        app.pick_row(row)
+        app.pick_row(order.index("groceries"))
         app.type(b"journal")
         save("list.png", app.wait_for(lambda s: app.name_ink(s) > 0, "the typed name"))
 
-        app.pick_row(row)
-        app.icon("open")
-        app.wait_for(app.on_list(False), "the editor")
+        app.open_note("groceries")
         app.pick_row(3)  # the last line, so that the new line key adds one
         app.type(b"\nTea for two")
         save("editor.png", app.wait_for(app.bar_on(4), "the bar on the fifth line"))
@@ -77,7 +54,7 @@ def take(build, out):
         app.icon("delete")
         save("question.png", app.wait_for(app.box_shown(), "the delete question"))
     finally:
-        session.close()
+        session.doCleanups()
         harness.stop_display()
 
 

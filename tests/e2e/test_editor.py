@@ -4,20 +4,6 @@ keys that overlap, a note too big to save, a line typed past the row's end."""
 import harness
 import pictures
 
-setUpModule = harness.start_display
-tearDownModule = harness.stop_display
-
-
-def open_note(app, name, notice=False):
-    """Picks the note's row on the list (the list keeps the folder's order) and opens it;
-    notice: the note does not load whole, and a box says so as it opens."""
-    row = app.listing().index(name)
-    app.pick_row(row)
-    app.wait_for(app.bar_on(row), "the bar on the row of " + name)
-    app.icon("open")
-    return app.wait_for(lambda s: app.on_list(False)(s) and app.bar_on(0)(s)
-                        and app.box_shown(notice)(s), "the editor on line 1")
-
 
 class ExistingNote(harness.EndToEnd):
     # Ten lines ended by CR LF, Latin-1 text, and the empty line after the last LF.
@@ -28,16 +14,14 @@ class ExistingNote(harness.EndToEnd):
     def test_scroll_pick_a_line_add_a_character_save(self):
         original = b"\n".join(self.LINES)
         app = self.start(notes={"other": b"x", "journal": original})
-        open_note(app, "journal")
+        app.open_note("journal")
 
         # Eleven lines: the window can go down five lines at most.  Arrows and cursor
         # keys scroll by one, the current line keeping its row.
-        app.arrow("down")
-        app.arrow("down")
-        app.arrow("down")
-        app.press_key("Down")
-        app.press_key("Down")
-        app.press_key("Down")  # already at the bottom: nothing
+        for _ in range(3):
+            app.arrow("down")
+        for _ in range(3):
+            app.press_key("Down")  # the third one at the bottom already: nothing
         app.press_key("Up")
         app.arrow("up")
         app.wait_for(app.bar_on(0), "the bar still on the first row")
@@ -68,7 +52,7 @@ class ExistingNote(harness.EndToEnd):
 class LinesInTheMiddle(harness.EndToEnd):
     def test_new_line_moves_down_and_backspace_removes_only_the_empty_line(self):
         app = self.start(notes={"list": b"abc\nb\nc"})
-        open_note(app, "list")
+        app.open_note("list")
 
         # New line on the first of three lines: the second line current, nothing added.
         app.type(b"\n")
@@ -97,7 +81,7 @@ class Typing(harness.EndToEnd):
 
     def test_overlap_strip_types_one_key_and_backspace_erases_cleanly(self):
         app = self.start(notes={"note": b""})
-        open_note(app, "note")
+        app.open_note("note")
         pairs = [(b"e", b"r"), (b"d", b"f"), (b"c", b"v")]
         strip = [self.overlap_points(*pair) for pair in pairs]
         columns = [[x for x, _ in points] for points in strip]
@@ -121,7 +105,7 @@ class OversizedNote(harness.EndToEnd):
     def test_sixty_lines_are_never_saved_over(self):
         original = b"\n".join(b"line %d" % i for i in range(1, 61))
         app = self.start(notes={"long": original})
-        shot = open_note(app, "long", notice=True)
+        shot = app.open_note("long", notice=True)
         self.assertGreater(app.box_second_line(shot), 0, "the opening notice says it cannot be saved")
         app.answer("acknowledge")
         app.wait_for(app.box_shown(False), "the opening notice closed")
@@ -138,7 +122,7 @@ class OversizedNote(harness.EndToEnd):
 class LongLine(harness.EndToEnd):
     def test_typing_past_the_rows_end_keeps_the_last_character_and_the_mark_in_sight(self):
         app = self.start(notes={"dots": b"." * 90})
-        open_note(app, "dots")
+        app.open_note("dots")
         rows = app.layout["rows"]
         right = app.layout["arrows"]["up"]["x"] - 1  # a row's last column
 

@@ -1,11 +1,6 @@
 """The file list in a real window: a first note from nothing, deleting (the question names
 the note; the name field shows the last listed name), quitting by the question."""
-import time
-
 import harness
-
-setUpModule = harness.start_display
-tearDownModule = harness.stop_display
 
 
 class FirstRun(harness.EndToEnd):
@@ -50,11 +45,7 @@ class FirstRun(harness.EndToEnd):
         app.wait_for(app.on_list(), "the file list again")
         app.icon("quit")
         app.wait_for(app.box_shown(), "the quit question")
-        asked = time.monotonic()
-        app.answer("confirm")
-        self.assertEqual(app.wait_exit(1.0), 0)
-        self.assertLess(time.monotonic() - asked, 1.0)
-        self.assertFolder({"memo": b"Hello\ncaf\xe9 2"})
+        self.assertEndsAtOnce(lambda: app.answer("confirm"), {"memo": b"Hello\ncaf\xe9 2"})
 
     def test_backspace_in_the_name_leaves_no_trailing_space(self):
         app = self.start()  # no notes folder at all: the first create makes it
@@ -68,53 +59,15 @@ class FirstRun(harness.EndToEnd):
 
 
 class Delete(harness.EndToEnd):
-    NOTES = {"alpha": b"first", "beta": b"second\n", "gamma": b"third"}
+    NOTES = {"alpha": b"first", "beta": b"second\n", "gamma": b"third", "delta": b"4"}
 
-    def test_declined_then_confirmed(self):
+    def test_asks_naming_the_note_then_deletes_the_picked_or_the_typed_name(self):
         app = self.start(notes=dict(self.NOTES))
-        order = app.listing()
-        row = order.index("beta")
-        app.wait_for(lambda s: app.rows_with_text(s) == [0, 1, 2], "three names listed")
-
-        app.pick_row(row)
-        app.wait_for(lambda s: app.bar_on(row)(s) and app.name_ink(s) > 0, "beta picked")
-        app.icon("delete")
-        shot = app.wait_for(app.box_shown(), "the delete question")
-        self.assertGreater(app.box_second_line(shot), 0, "the question names the note")
-        app.answer("decline")
-        app.wait_for(app.box_shown(False), "the question closed")
-        self.assertFolder(self.NOTES)
-        shot = app.shot()
-        self.assertEqual(app.rows_with_text(shot), [0, 1, 2])
-        self.assertTrue(app.bar_on(row)(shot))
-
-        # Typed this time: the name field then moves on past the name.
-        app.type(b"beta")
-        app.icon("delete")
-        app.wait_for(app.box_shown(), "the delete question again")
-        app.answer("confirm")
-        self.assertTrue(harness.poll(lambda: "beta" not in app.listing()), "beta still there")
-        app.wait_for(lambda s: app.box_shown(False)(s) and app.rows_with_text(s) == [0, 1],
-                     "two names left")
-        rest = {k: v for k, v in self.NOTES.items() if k != "beta"}
-        self.assertFolder(rest)
-
-        # The name field shows the last listed name; the next key starts a new name.
-        self.assertGreater(app.name_ink(app.shot()), 0)
-        app.type(b"z")
-        app.icon("create")
-        self.assertTrue(harness.poll(lambda: "z" in app.listing()), app.listing())
-        app.wait_for(lambda s: app.rows_with_text(s) == [0, 1, 2] and app.bar_on(2)(s),
-                     "the new name listed last, under the bar")
-        self.assertFolder(dict(rest, z=b""))
-
-    def test_the_question_names_the_note_and_a_second_delete_names_the_last(self):
-        notes = {"one": b"1", "two": b"2", "three": b"3", "four": b"4"}
-        app = self.start(notes=dict(notes))
         order = app.listing()
         app.wait_for(lambda s: app.rows_with_text(s) == [0, 1, 2, 3], "four names listed")
 
-        # Each question names its own note on the second line.
+        # Each question names its own note on the second line; declined, nothing goes and
+        # the bar stays on the picked row.
         seen = []
         for row in (1, 3):
             app.pick_row(row)
@@ -124,7 +77,10 @@ class Delete(harness.EndToEnd):
             self.assertGreater(app.box_second_line(shot), 0, "the question names the note")
             seen.append(app.box_second_line_pixels(shot))
             app.answer("decline")
-            app.wait_for(app.box_shown(False), "the question closed")
+            shot = app.wait_for(app.box_shown(False), "the question closed")
+            self.assertEqual(app.rows_with_text(shot), [0, 1, 2, 3])
+            self.assertTrue(app.bar_on(row)(shot))
+            self.assertFolder(self.NOTES)
         self.assertNotEqual(seen[0], seen[1], "two notes, two names in the question")
 
         # Row 1 deleted: the bar stays on row 1, the name field shows the last listed name.
@@ -144,4 +100,24 @@ class Delete(harness.EndToEnd):
         self.assertEqual(app.box_second_line_pixels(shot), seen[1], "it names the last note")
         app.answer("decline")
         app.wait_for(app.box_shown(False), "the question closed")
-        self.assertFolder({k: v for k, v in notes.items() if k != order[1]})
+        rest = {k: v for k, v in self.NOTES.items() if k != order[1]}
+        self.assertFolder(rest)
+
+        # A typed name: the next key starts a new name in the field, and that note goes.
+        app.type(order[0].encode())
+        app.icon("delete")
+        app.wait_for(app.box_shown(), "the delete question for the typed name")
+        app.answer("confirm")
+        self.assertTrue(harness.poll(lambda: order[0] not in app.listing()), app.listing())
+        app.wait_for(lambda s: app.box_shown(False)(s) and app.rows_with_text(s) == [0, 1]
+                     and app.name_ink(s) > 0, "two names left, the last in the name field")
+        del rest[order[0]]
+        self.assertFolder(rest)
+
+        # Again after a delete, the next key starts a new name.
+        app.type(b"z")
+        app.icon("create")
+        self.assertTrue(harness.poll(lambda: "z" in app.listing()), app.listing())
+        app.wait_for(lambda s: app.rows_with_text(s) == [0, 1, 2] and app.bar_on(2)(s),
+                     "the new name listed last, under the bar")
+        self.assertFolder(dict(rest, z=b""))

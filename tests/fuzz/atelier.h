@@ -9,16 +9,12 @@
 namespace atelier {
 
 // Made once, in memory when the machine has /dev/shm; removed at exit and on a failure.
-inline test::ScratchDir*& Dossier()
-{
-    static test::ScratchDir* dossier = nullptr;
-    return dossier;
-}
+inline test::ScratchDir* Dossier = nullptr;
 
 inline void Nettoie()
 {
-    delete Dossier();
-    Dossier() = nullptr;
+    delete Dossier;
+    Dossier = nullptr;
 }
 
 // A broken promise: print what and why, remove the private folder (the input alone
@@ -38,12 +34,12 @@ inline void Nettoie()
 // in the folder it was started in (Sort), so relative corpus paths keep their meaning.
 inline void Prepare()
 {
-    Dossier() = new test::ScratchDir(test::MemoryTmp());
+    Dossier = new test::ScratchDir(test::MemoryTmp());
     atexit(Nettoie);
-    Dossier()->Leave();
+    Dossier->Leave();
 }
-inline void Entre() { Dossier()->Enter(); }
-inline void Sort() { Dossier()->Leave(); }
+inline void Entre() { Dossier->Enter(); }
+inline void Sort() { Dossier->Leave(); }
 
 // Checks the buffer's and a load's promises (test::BufferFault, test::LoadFault).
 inline void VerifieTampon(const STexte& t, const char* quel)

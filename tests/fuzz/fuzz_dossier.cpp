@@ -33,26 +33,6 @@ const char PasNommes[] = "PKME";
 const std::string Garde = "garde";
 const std::string GardeOctets = "outside the notes folder";
 
-class Lecteur {
-public:
-    Lecteur(const uint8_t* o, size_t n) : o_(o), n_(n) {}
-    bool Fini() const { return i_ >= n_; }
-    uint8_t Octet() { return i_ < n_ ? o_[i_++] : 0; }
-    std::string Nom()
-    {
-        size_t n = Octet();
-        if (n == 255) n += Octet();
-        n = std::min(n, n_ - i_);
-        std::string s(reinterpret_cast<const char*>(o_ + i_), n);
-        i_ += n;
-        return s;
-    }
-private:
-    const uint8_t* o_;
-    size_t n_;
-    size_t i_ = 0;
-};
-
 // A name for a message: bytes outside printable ASCII escaped, long names cut.
 std::string Montre(const std::string& nom)
 {
@@ -65,15 +45,38 @@ std::string Montre(const std::string& nom)
     return nom.size() > 48 ? s + "...(" + std::to_string(nom.size()) + " bytes)" : s;
 }
 
+const bool Tracant = getenv("SCRIVELLE_FUZZ_TRACE") != nullptr;
+
 void Trace(const char* format, ...)
 {
-    static const bool oui = getenv("SCRIVELLE_FUZZ_TRACE") != nullptr;
-    if (!oui) return;
+    if (!Tracant) return;
     va_list args;
     va_start(args, format);
     vfprintf(stderr, format, args);
     va_end(args);
 }
+
+// Reads the steps; each name read is traced.
+class Lecteur {
+public:
+    Lecteur(const uint8_t* o, size_t n) : o_(o), n_(n) {}
+    bool Fini() const { return i_ >= n_; }
+    uint8_t Octet() { return i_ < n_ ? o_[i_++] : 0; }
+    std::string Nom()
+    {
+        size_t n = Octet();
+        if (n == 255) n += Octet();
+        n = std::min(n, n_ - i_);
+        std::string s(reinterpret_cast<const char*>(o_ + i_), n);
+        i_ += n;
+        if (Tracant) Trace(" %s", Montre(s).c_str());
+        return s;
+    }
+private:
+    const uint8_t* o_;
+    size_t n_;
+    size_t i_ = 0;
+};
 
 // A name as it can exist on the card: no "/" and no zero byte, at most 255 bytes.
 std::string SurLaCarte(std::string nom)
@@ -110,6 +113,7 @@ std::string Reel(const std::string& chemin)
 // modification time (a replacement or a write changes them), which is cheap for a thousand
 // files; the files beside dossier/ (the guard) by their bytes as well.
 struct Entree {
+    explicit Entree(const std::string& c = "") : chemin(c) {}
     std::string chemin;
     char genre = 0;  // 0 absent, 'f' file, 'd' folder, 'l' link, 'p' pipe, '?' anything else
     mode_t mode = 0;
@@ -124,10 +128,10 @@ struct Entree {
     }
 };
 
-Entree Decrit(const std::string& chemin)
+// noms: a folder with the names it holds.
+Entree Decrit(const std::string& chemin, bool noms = true)
 {
-    Entree e;
-    e.chemin = chemin;
+    Entree e(chemin);
     struct stat st;
     if (lstat(chemin.c_str(), &st) != 0) return e;
     e.mode = st.st_mode & 07777;
@@ -138,9 +142,9 @@ Entree Decrit(const std::string& chemin)
         e.temps = st.st_mtim.tv_sec * 1000000000LL + st.st_mtim.tv_nsec;
     } else if (S_ISDIR(st.st_mode)) {
         e.genre = 'd';
-        std::vector<std::string> noms = test::Entries(chemin.c_str());
-        std::sort(noms.begin(), noms.end());
-        for (const std::string& n : noms) e.contenu += n + '/';
+        std::vector<std::string> v = noms ? test::Entries(chemin.c_str()) : std::vector<std::string>();
+        std::sort(v.begin(), v.end());
+        for (const std::string& n : v) e.contenu += n + '/';
     } else if (S_ISLNK(st.st_mode)) {
         e.genre = 'l';
         e.mode = 0;
@@ -153,81 +157,46 @@ Entree Decrit(const std::string& chemin)
     return e;
 }
 
-// The working folder (dossier/ itself by its permissions alone) and each entry of dossier/,
-// by a hash of their paths.
-class Photo {
-public:
+// The working folder (dossier/ itself by its permissions alone) and each entry of dossier/.
+struct Photo {
+    std::map<std::string, Entree> entrees;
     static Photo Prend()
     {
         Photo p;
         for (const std::string& n : test::Entries(".")) {
-            if (n == "dossier") continue;
-            Entree e = Decrit(n);
+            Entree e = Decrit(n, n != "dossier");  // its entries are told one by one
             if (e.genre == 'f') e.contenu = ReadFile(n);
             p.Met(e);
         }
-        Entree d;
-        struct stat st;
-        d.chemin = "dossier";
-        if (lstat("dossier", &st) == 0) {
-            d.genre = S_ISDIR(st.st_mode) ? 'd' : '?';
-            d.mode = st.st_mode & 07777;
-        }
-        p.Met(d);
         for (const std::string& n : test::Entries("dossier")) p.Met(Decrit(Dans(n)));
         return p;
     }
     Entree operator[](const std::string& chemin) const
     {
-        auto i = entrees_.find(Hache(chemin));
-        if (i != entrees_.end()) return i->second;
-        Entree e;
-        e.chemin = chemin;
-        return e;
+        auto i = entrees.find(chemin);
+        return i != entrees.end() ? i->second : Entree(chemin);
     }
     void Met(const Entree& e)
     {
-        if (e.genre) entrees_[Hache(e.chemin)] = e;
-        else entrees_.erase(Hache(e.chemin));
+        if (e.genre) entrees[e.chemin] = e;
+        else entrees.erase(e.chemin);
     }
-    void Retire(const std::string& chemin) { entrees_.erase(Hache(chemin)); }
-    std::vector<Entree> Toutes() const
-    {
-        std::vector<Entree> v;
-        for (const auto& c : entrees_) v.push_back(c.second);
-        return v;
-    }
-    // Stops at the first entry that differs.
-    friend void Compare(const Photo& attendu, const Photo& vu, const char* quoi)
-    {
-        auto a = attendu.entrees_.begin(), v = vu.entrees_.begin();
-        while (a != attendu.entrees_.end() || v != vu.entrees_.end()) {
-            Entree ea, ev;
-            if (v == vu.entrees_.end() || (a != attendu.entrees_.end() && a->first < v->first)) {
-                ea = a++->second;
-                ev.chemin = ea.chemin;
-            } else if (a == attendu.entrees_.end() || v->first < a->first) {
-                ev = v++->second;
-                ea.chemin = ev.chemin;
-            } else {
-                ea = a++->second;
-                ev = v++->second;
-            }
-            VERIFIE(ea == ev, "%s: %s was %c %o (%lld bytes), is %c %o (%lld bytes)", quoi,
-                    Montre(ea.chemin).c_str(), ea.genre ? ea.genre : '-', (unsigned)ea.mode,
-                    (long long)ea.taille, ev.genre ? ev.genre : '-', (unsigned)ev.mode,
-                    (long long)ev.taille);
-        }
-    }
-private:
-    static uint64_t Hache(const std::string& chemin)
-    {
-        uint64_t h = 14695981039346656037ull;  // FNV-1a
-        for (unsigned char c : chemin) h = (h ^ c) * 1099511628211ull;
-        return h;
-    }
-    std::map<uint64_t, Entree> entrees_;
 };
+
+// Stops at the first entry that differs.
+void Compare(const Photo& attendu, const Photo& vu, const char* quoi)
+{
+    auto compare = [quoi](const Entree& ea, const Entree& ev) {
+        VERIFIE(ea == ev, "%s: %s was %c %o (%lld bytes), is %c %o (%lld bytes)", quoi,
+                Montre(ea.chemin).c_str(), ea.genre ? ea.genre : '-', (unsigned)ea.mode,
+                (long long)ea.taille, ev.genre ? ev.genre : '-', (unsigned)ev.mode,
+                (long long)ev.taille);
+    };
+    for (const auto& c : attendu.entrees) compare(c.second, vu[c.first]);
+    for (const auto& c : vu.entrees) {
+        if (!attendu.entrees.count(c.first)) compare(Entree(c.first), c.second);
+    }
+}
 
 bool DossierFerme(const Photo& p) { return (p["dossier"].mode & 0222) == 0; }
 
@@ -278,14 +247,16 @@ void Scanne(Etat& e)
     FnClearText(&ListeFichier);
     FnLitDossier();
     Photo apres = Photo::Prend();
-    for (const Entree& d : avant.Toutes()) {
+    const std::map<std::string, Entree> tous = avant.entrees;
+    for (const auto& c : tous) {
+        const Entree& d = c.second;
         if (d.chemin.compare(0, strlen(DOSSIER_NOTES), DOSSIER_NOTES) != 0) continue;
         std::string nom = d.chemin.substr(strlen(DOSSIER_NOTES));
         if (!FsEstTemporaire(nom.c_str()) || d.genre != 'f') continue;
         bool reste = apres[d.chemin].genre;
         VERIFIE(DossierFerme(avant) || !reste, "the scan kept the debris of a save");
         if (!reste) {
-            avant.Retire(d.chemin);
+            avant.entrees.erase(d.chemin);
             e.debris.erase(nom);
         }
     }
@@ -359,7 +330,7 @@ void Retire(const std::string& brut, bool parTitre)
         liste.erase(std::find(liste.begin(), liste.end(), nom));
         VERIFIE(ChaineTitre == (liste.empty() ? std::string() : liste.back()),
                 "ChaineTitre is not the last listed name after a removal");
-        avant.Retire(cle);
+        avant.entrees.erase(cle);
     } else {
         VERIFIE(r < RES_NOMBRE, "a failed remove gave no known reason");
         VERIFIE(ChaineTitre == titre, "a remove that removed nothing changed ChaineTitre");
@@ -395,8 +366,7 @@ void OuvreEtSauve(const std::string& nom, const std::string* ajout)
                                            cible.find('/', barre + 1) != std::string::npos))
             cible = "";
     }
-    Trace("  %s: %c%s\n", Montre(nom).c_str(), entree.genre ? entree.genre : '-',
-          lien ? (" -> " + Montre(vrai)).c_str() : "");
+    Trace(": %c%s", entree.genre ? entree.genre : '-', lien ? (" -> " + Montre(vrai)).c_str() : "");
 
     FnReadFile(nom.c_str());
     atelier::VerifieTampon(Texte, "Texte");
@@ -438,7 +408,7 @@ void OuvreEtSauve(const std::string& nom, const std::string* ajout)
     bool doitFaire = !doitRefuser && !ferme && (!entree.genre || entree.genre == 'f' || unSeulLien);
     Resultat r = FnWriteFile(nom.c_str());
     bool ecrit = r == RES_OK;
-    Trace("  saved %d\n", (int)ecrit);
+    Trace(", saved %d", (int)ecrit);
     Photo apres = Photo::Prend();
     VERIFIE(TexteIncomplet == incomplet, "the save changed TexteIncomplet");
     if (doitRefuser) VERIFIE(!ecrit, "a note that must not be written was saved");
@@ -457,21 +427,25 @@ void OuvreEtSauve(const std::string& nom, const std::string* ajout)
     Compare(avant, apres, "the save changed more than its note");
 }
 
-const std::string& Nieme(const std::vector<std::string>& v, uint8_t k) { return v[k % v.size()]; }
+// A name of the list, or an entry of the folder, picked by a byte (and traced).
+const std::string& Nieme(const std::vector<std::string>& v, uint8_t k)
+{
+    if (Tracant) Trace(" %s", Montre(v[k % v.size()]).c_str());
+    return v[k % v.size()];
+}
 
 void Pas1(char pas, Lecteur& in, Etat& e)
 {
     switch (pas) {
     case 'F': {
         std::string nom = SurLaCarte(in.Nom()), octets = in.Nom();
-        Trace("F %s, %zu bytes\n", Montre(nom).c_str(), octets.size());
         test::WriteBytes(e.Pose(nom), reinterpret_cast<const uint8_t*>(octets.data()), octets.size());
         break;
     }
     case 'D': {
         std::string nom = SurLaCarte(in.Nom());
         bool plein = in.Octet() % 2;
-        Trace("D %s%s\n", Montre(nom).c_str(), plein ? " holding x" : "");
+        Trace("%s", plein ? " holding x" : "");
         if (mkdir(e.Pose(nom).c_str(), 0777) == 0 && plein)
             test::WriteBytes(Dans(nom) + "/x", nullptr, 0);
         break;
@@ -480,7 +454,7 @@ void Pas1(char pas, Lecteur& in, Etat& e)
         static const char* const cibles[] = {"../garde", "nowhere", ".", "..", "/"};
         std::string nom = SurLaCarte(in.Nom());
         const char* cible = cibles[in.Octet() % 5];
-        Trace("L %s -> %s\n", Montre(nom).c_str(), cible);
+        Trace(" -> %s", cible);
         symlink(cible, e.Pose(nom).c_str());
         break;
     }
@@ -489,16 +463,11 @@ void Pas1(char pas, Lecteur& in, Etat& e)
         uint8_t k = in.Octet();
         std::string cible = k % 4 == 0 ? "/dev/zero" : k % 4 == 1 ? "/dev/null" : SurLaCarte(in.Nom());
         if (k % 4 == 3) cible += "/x";
-        Trace("K %s -> %s\n", Montre(nom).c_str(), Montre(cible).c_str());
+        Trace(" -> %s", Montre(cible).c_str());
         if (!cible.empty()) symlink(cible.c_str(), e.Pose(nom).c_str());
         break;
     }
-    case 'P': {
-        std::string nom = SurLaCarte(in.Nom());
-        Trace("P %s\n", Montre(nom).c_str());
-        mkfifo(e.Pose(nom).c_str(), 0666);
-        break;
-    }
+    case 'P': mkfifo(e.Pose(SurLaCarte(in.Nom())).c_str(), 0666); break;
     case 'M': {  // another program changes the permissions of an entry, or of dossier/ itself
         static const mode_t modes[] = {0, 0444, 0222, 0666, 0555, 0777, 0111};
         std::vector<std::string> noms = test::Entries("dossier");
@@ -506,15 +475,14 @@ void Pas1(char pas, Lecteur& in, Etat& e)
         uint8_t m = in.Octet();
         std::string chemin = k == noms.size() ? "dossier" : Dans(noms[k]);
         mode_t mode = k == noms.size() ? (m % 2 ? 0555 : 0777) : modes[m % 7];
-        Trace("M %s %o\n", Montre(chemin).c_str(), (unsigned)mode);
+        Trace(" %s %o", Montre(chemin).c_str(), (unsigned)mode);
         struct stat st;
         if (lstat(chemin.c_str(), &st) == 0 && !S_ISLNK(st.st_mode)) chmod(chemin.c_str(), mode);
         break;
     }
-    case 'N':  // many entries at once: up to 1,020
-    {
+    case 'N': {  // many entries at once: up to 1,020
         int n = in.Octet() * 4;
-        Trace("N %d\n", n);
+        Trace(" %d", n);
         for (int i = 0; i < n; i++) {
             int fd = open(Dans("m" + std::to_string(i)).c_str(),
                           O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_NONBLOCK, 0666);
@@ -522,29 +490,16 @@ void Pas1(char pas, Lecteur& in, Etat& e)
         }
         break;
     }
-    case 'S': Trace("S\n"); Scanne(e); break;
-    case 'C': {
-        std::string nom = in.Nom();
-        Trace("C %s\n", Montre(nom).c_str());
-        Cree(nom);
-        break;
-    }
-    case 'R': {
-        std::string nom = in.Nom();
-        Trace("R %s\n", Montre(nom).c_str());
-        Retire(nom, false);
-        break;
-    }
+    case 'S': Scanne(e); break;
+    case 'C': Cree(in.Nom()); break;
+    case 'R': Retire(in.Nom(), false); break;
     case 'r': {
         uint8_t k = in.Octet();
-        if (ListeFichier.NbLignes == 0) break;
-        Trace("r %s\n", Montre(Nieme(test::Lines(), k)).c_str());
-        Retire(Nieme(test::Lines(), k), true);
+        if (ListeFichier.NbLignes > 0) Retire(Nieme(test::Lines(), k), true);
         break;
     }
     case 'f': {
         std::string brut = in.Nom(), nom = CommeChaine(brut);
-        Trace("f %s\n", Montre(nom).c_str());
         VERIFIE(FindFile(brut.c_str()) == (!nom.empty() && Listee(nom)), "FindFile is wrong");
         break;
     }
@@ -553,7 +508,6 @@ void Pas1(char pas, Lecteur& in, Etat& e)
         uint8_t k = in.Octet();
         if (noms.empty()) break;
         std::string nom = Nieme(noms, k);
-        Trace("X %s\n", Montre(nom).c_str());
         test::RemoveTree(Dans(nom));
         e.effaces.insert(nom);
         break;
@@ -562,25 +516,18 @@ void Pas1(char pas, Lecteur& in, Etat& e)
     case 'E': {
         uint8_t k = in.Octet();
         std::string ajout = pas == 'E' ? in.Nom() : "";
-        if (ListeFichier.NbLignes > 0) {
-            Trace("%c %s\n", pas, Montre(Nieme(test::Lines(), k)).c_str());
-            OuvreEtSauve(Nieme(test::Lines(), k), pas == 'E' ? &ajout : nullptr);
-        }
+        if (ListeFichier.NbLignes > 0) OuvreEtSauve(Nieme(test::Lines(), k), pas == 'E' ? &ajout : nullptr);
         VerifieSansDebris(e);
         break;
     }
-    case 'T': {  // the debris of an interrupted save, or a name that only looks like one
-        std::string nom = SurLaCarte(FS_TEMP_PREFIXE + in.Nom());
-        Trace("T %s\n", Montre(nom).c_str());
-        test::WriteBytes(e.Pose(nom), nullptr, 0);
-        break;
-    }
+    // The debris of an interrupted save, or a name that only looks like one.
+    case 'T': test::WriteBytes(e.Pose(SurLaCarte(FS_TEMP_PREFIXE + in.Nom())), nullptr, 0); break;
     case 'd': {
         uint8_t o = in.Octet();
         if (ListeFichier.NbLignes == 0) break;
         std::vector<std::string> avant = test::Lines();
         int k = o % ListeFichier.NbLignes;
-        Trace("d %s\n", Montre(avant[k]).c_str());
+        if (Tracant) Trace(" %s", Montre(avant[k]).c_str());
         FnDelLigneFichier(ListeFichier.Lignes[k].Caracteres);
         avant.erase(avant.begin() + k);
         VERIFIE(test::Lines() == avant, "FnDelLigneFichier did not drop its line");
@@ -619,7 +566,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* octets, size_t n)
         uint8_t o = in.Octet();
         const char* p = (const char*)memchr(Pas, o, nbPas);
         if (!p) p = (const char*)memchr(PasNommes, o, sizeof PasNommes - 1);
-        Pas1(p ? *p : Pas[o % nbPas], in, e);
+        char pas = p ? *p : Pas[o % nbPas];
+        Trace("%c", pas);
+        Pas1(pas, in, e);
+        Trace("\n");
         VerifieListe(e);
     }
     Scanne(e);

@@ -15,12 +15,6 @@ namespace {
 const char Nom[] = "note";
 const char Chemin[] = "dossier/note";
 
-void VerifieSeulFichier()
-{
-    std::vector<std::string> e = test::Entries("dossier");
-    VERIFIE(e.size() == 1 && e[0] == Nom, "%zu entries in the folder after a save", e.size());
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
@@ -50,7 +44,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* octets, size_t n)
     const int nb = Texte.NbLignes;
     VERIFIE(Texte.LigneActive == nb - 1 && Texte.LigneDebut == (nb > 6 ? nb - 6 : 0),
             "the save did not go to the end of the note");
-    VerifieSeulFichier();
+    const std::vector<std::string> e = test::Entries("dossier");
+    VERIFIE(e.size() == 1 && e[0] == Nom, "%zu entries in the folder after a save", e.size());
     atelier::VerifieTampon(Texte, "Texte after the save");
     atelier::Sort();
     return 0;

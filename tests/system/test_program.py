@@ -67,6 +67,15 @@ class ProgramTest(unittest.TestCase):
             self.assertIsNone(proc.poll(), proc.stderr.read() if proc.poll() is not None else "")
             time.sleep(0.05)
 
+    def run_until_sigterm(self, **kwargs):
+        """Runs the program a while, then ends it by SIGTERM (SDL turns it into the window's
+        quit event); returns what it wrote to stderr, once it ended with status 0."""
+        proc = self.start(**kwargs)
+        self.wait_running(proc)
+        proc.send_signal(signal.SIGTERM)
+        self.assertEqual(proc.wait(timeout=5), 0)
+        return proc.stderr.read()
+
     def finish(self, proc, seconds=5):
         """Waits for the program to end by itself (killing it if it does not): status, stderr."""
         try:
@@ -85,26 +94,17 @@ class ProgramTest(unittest.TestCase):
         # A descriptor the program inherited open must not reach the launcher either.
         inherited_fd = os.open(self.dir, os.O_RDONLY)
         try:
-            proc = self.start(pass_fds=(inherited_fd,))
+            err = self.run_until_sigterm(pass_fds=(inherited_fd,))
         finally:
             os.close(inherited_fd)
-        self.wait_running(proc)
-        proc.send_signal(signal.SIGTERM)  # SDL turns it into the window's quit event
-        self.assertEqual(proc.wait(timeout=5), 0)
+        self.assertEqual(err, b"")
+        self.assertFalse(os.path.exists(os.path.join(self.dir, "dossier")), "a start makes no folder")
         record = self.launcher_record()
         self.assertEqual(record["argv0"], os.path.join(STANDIN_DIR, "gp2xmenu"))
         self.assertEqual(record["argc"], "0")
         self.assertEqual(os.path.realpath(record["cwd"]), STANDIN_DIR)
         inherited = {k: v for k, v in record.items() if k.startswith("fd")}
         self.assertEqual(sorted(inherited), ["fd0", "fd1", "fd2"], inherited)
-
-    def test_starts_without_a_notes_folder(self):
-        proc = self.start()
-        self.wait_running(proc)
-        proc.send_signal(signal.SIGTERM)
-        self.assertEqual(proc.wait(timeout=5), 0)
-        self.assertEqual(proc.stderr.read(), b"")
-        self.assertFalse(os.path.exists(os.path.join(self.dir, "dossier")))
 
     def test_missing_or_broken_picture_or_font_is_named_and_ends_with_status_3(self):
         with open(os.path.join(ASSETS, "arial.ttf"), "rb") as f:
@@ -139,11 +139,7 @@ class ProgramTest(unittest.TestCase):
     def test_larger_picture_is_accepted(self):
         with open(os.path.join(self.dir, "image", "message.bmp"), "wb") as f:
             f.write(bmp(240, 60))
-        proc = self.start()
-        self.wait_running(proc)
-        proc.send_signal(signal.SIGTERM)
-        self.assertEqual(proc.wait(timeout=5), 0)
-        self.assertEqual(proc.stderr.read(), b"")
+        self.assertEqual(self.run_until_sigterm(), b"")
 
     def test_missing_picture_still_hands_over(self):
         os.remove(os.path.join(self.dir, "image", "ligne.bmp"))
