@@ -84,6 +84,13 @@ std::vector<Uint32> WholeText(const std::string& text, int tx, int ty, int x, in
     return Pixels(x, y, w, h);
 }
 
+int Width(const std::string& text)
+{
+    int w = 0, h = 0;
+    TTF_SizeText(police, text.c_str(), &w, &h);
+    return w;
+}
+
 bool Ink(Uint32 p)
 {
     return (p >> 16) < 0x90 && ((p >> 8) & 0xFF) < 0x90;

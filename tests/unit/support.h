@@ -39,6 +39,9 @@ std::vector<Uint32> Pixels(int x, int y, int w, int h);
 // white screen: what a row showed before rows were cut.
 std::vector<Uint32> WholeText(const std::string& text, int tx, int ty, int x, int y, int w, int h);
 
+// The width of the text in the 12-point font, kerning included.
+int Width(const std::string& text);
+
 // Text of the screens' own colours, black or blue: not white, nor the bar's light blue.
 bool Ink(Uint32 pixel);
 // Whether any pixel of the rectangle from (x0, y0) to (x1, y1) inclusive is ink.

@@ -32,13 +32,6 @@ bool RowHasBlue(int r)
 const int ROW2_Y = RANGEE_Y + RANGEE_H * 2;  // the lines below are alone on row 2
 const Uint32 WHITE = 0xFFFFFFu;
 
-int Width(const std::string& text)
-{
-    int w = 0, h = 0;
-    TTF_SizeText(police, text.c_str(), &w, &h);
-    return w;
-}
-
 int Advance(char c)
 {
     int minx, maxx, miny, maxy, advance = 0;

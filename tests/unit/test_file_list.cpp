@@ -96,11 +96,6 @@ TEST_F(FileListTest, LongNamesAreCutAtTheRowAndAPickedOneShowsItsEnd)
 TEST_F(FileListTest, TheFieldsEdgeIsItsExactWidth)
 {
     const int champ = NOM_DROITE - NOM_X + 1;
-    auto width = [](const std::string& t) {
-        int w = 0, h = 0;
-        TTF_SizeText(police, t.c_str(), &w, &h);
-        return w;
-    };
     auto field = [&](const std::string& name) {
         std::snprintf(ChaineTitre, sizeof ChaineTitre, "%s", name.c_str());
         Frame();
@@ -110,8 +105,8 @@ TEST_F(FileListTest, TheFieldsEdgeIsItsExactWidth)
     auto filled = [&](const std::string& head, int largeur) {
         for (int dots = 0; dots < 20; dots++) {
             std::string t = head;
-            while (width(t + std::string(dots, '.')) < largeur) t += '1';
-            if (width(t + std::string(dots, '.')) == largeur) return t + std::string(dots, '.');
+            while (Width(t + std::string(dots, '.')) < largeur) t += '1';
+            if (Width(t + std::string(dots, '.')) == largeur) return t + std::string(dots, '.');
         }
         return std::string();
     };
@@ -123,7 +118,7 @@ TEST_F(FileListTest, TheFieldsEdgeIsItsExactWidth)
         bool start = true;
         for (int y = 0; y < 14; y++)
             for (int x = 0; x < 4; x++) start = start && shown[y * champ + x] == w[y * champ + x];
-        EXPECT_EQ(start, name == exact) << "its W in sight, " << width(name) << " px";
+        EXPECT_EQ(start, name == exact) << "its W in sight, " << Width(name) << " px";
     }
     EXPECT_EQ(Differences(field(wider), field(tail)), 0) << "as much as fits";
 }

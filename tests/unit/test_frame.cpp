@@ -2,7 +2,9 @@
 #include <malloc.h>
 
 #include "draw.h"
+#include "message_box.h"
 #include "notes.h"
+#include "screens.h"
 #include "resources.h"
 #include "support.h"
 
@@ -116,6 +118,18 @@ TEST_F(FrameTest, DeclinedQuestionNeverActsLater)
     ClickAt(NON_X + 1, BOUTON_Y + 7);
     EXPECT_EQ(done, 0);
     EXPECT_TRUE(Exists("dossier/n1"));
+}
+
+// Every failure has words, and they fit the box's second line.
+TEST_F(FrameTest, EveryReasonHasWordsThatFitTheBox)
+{
+    for (int r = RES_OK + 1; r < RES_NOMBRE; r++) {
+        const char* texte = FnTexteResultat((Resultat)r);
+        ASSERT_TRUE(texte != nullptr && texte[0] != 0) << r;
+        int w = 0, h = 0;
+        TTF_SizeText(font8, texte, &w, &h);
+        EXPECT_LE(w, MESSAGE_TEXTE_L) << texte;
+    }
 }
 
 TEST_F(FrameTest, NoticeClosesOnAcknowledgeOnlyAndCarriesOutNothing)
