@@ -7,11 +7,13 @@
 
 BUILD := build
 CMAKE_FLAGS ?=
+# Builds and tests use every core.
+JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
 .PHONY: all deps configure run test clean screenshots
 
 all: configure
-	cmake --build $(BUILD) -j2
+	cmake --build $(BUILD) -j$(JOBS)
 
 deps:
 	@scripts/install-deps
@@ -23,13 +25,16 @@ run: all
 	cd run && ../$(BUILD)/scrivelle
 
 # Further kinds of tests (mk/*.mk) add their targets to TEST_STEPS; make test runs them
-# after the main suite.
+# beside the main suite, each step's output shown whole when it ends.
 TEST_STEPS :=
 -include mk/*.mk
 
 test: all
-	cd $(BUILD) && ctest --output-on-failure
-	$(if $(strip $(TEST_STEPS)),$(MAKE) --no-print-directory $(TEST_STEPS))
+	@$(MAKE) --no-print-directory -j$(JOBS) --output-sync=target test-main $(TEST_STEPS)
+
+.PHONY: test-main
+test-main:
+	cd $(BUILD) && ctest -j$(JOBS) --output-on-failure
 
 screenshots: all
 	python3 tests/e2e/screenshots.py $(BUILD) docs

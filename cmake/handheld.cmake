@@ -4,6 +4,7 @@
 # ---- The launcher's icon, drawn by the assets tool ----
 set(MENU_ICON "${ASSETS_DIR}/scrivelle.png")
 add_custom_command(OUTPUT "${MENU_ICON}"
+    COMMAND ${CMAKE_COMMAND} -E make_directory "${ASSETS_DIR}"
     COMMAND scrivelle_assets --icon "${MENU_ICON}"
     DEPENDS scrivelle_assets
     COMMENT "Drawing the menu icon"

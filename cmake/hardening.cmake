@@ -1,11 +1,13 @@
 # Hardening builds (mk/hardening.mk drives them, each in its own build folder).
 #
 # The sanitizer and unsigned-char builds are this project built with other CMAKE_CXX_FLAGS;
-# the unit tests then also check that the char type they run with is the one asked for.
+# the unit tests then also check that the char type they run with is the one asked for, as
+# in the ARM build, whose char is unsigned as on the handheld.
 # A clang build configured with -DSCRIVELLE_FUZZ=ON and -fsanitize=fuzzer-no-link in its
 # flags adds the libFuzzer targets, linked with the program's own core library.
 
-if(TARGET scrivelle_tests AND CMAKE_CXX_FLAGS MATCHES "-funsigned-char")
+if(TARGET scrivelle_tests AND (CMAKE_CXX_FLAGS MATCHES "-funsigned-char"
+                               OR CMAKE_SYSTEM_PROCESSOR STREQUAL "arm"))
     target_compile_definitions(scrivelle_tests PRIVATE SCRIVELLE_CHAR_NON_SIGNE=1)
 endif()
 

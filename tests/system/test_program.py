@@ -73,10 +73,10 @@ class ProgramTest(unittest.TestCase):
         proc = self.start(**kwargs)
         self.wait_running(proc)
         proc.send_signal(signal.SIGTERM)
-        self.assertEqual(proc.wait(timeout=5), 0)
+        self.assertEqual(proc.wait(timeout=30), 0)
         return proc.stderr.read()
 
-    def finish(self, proc, seconds=5):
+    def finish(self, proc, seconds=30):
         """Waits for the program to end by itself (killing it if it does not): status, stderr."""
         try:
             err = proc.communicate(timeout=seconds)[1]
@@ -144,7 +144,7 @@ class ProgramTest(unittest.TestCase):
     def test_missing_picture_still_hands_over(self):
         os.remove(os.path.join(self.dir, "image", "ligne.bmp"))
         proc = self.start()
-        proc.wait(timeout=5)
+        proc.wait(timeout=30)
         self.assertIn("image/ligne.bmp", proc.stderr.read().decode())
         self.assertEqual(self.launcher_record()["argc"], "0")
 

@@ -213,7 +213,7 @@ protected:
     void FrameWithMark(int shown)
     {
         AfficheCurseur = shown;
-        tempsPrecedent = (int)SDL_GetTicks();
+        tempsPrecedent = (int)SDL_GetTicks() + 100000;  // no blink however slow the frame
         Frame();
     }
     // Pixels above the keyboard that differ from the reference, with the first of them.

@@ -72,10 +72,8 @@ TEST_F(InputTest, ReleaseClicksAndRereadsThePointer)
 
     Mouse(SDL_MOUSEBUTTONUP, SDL_BUTTON_LEFT);
     SDL_WarpMouse(123, 77);  // where the pointer is when the release is handled
-    Uint32 before = SDL_GetTicks();
     Drain();
     EXPECT_TRUE(Click);
-    EXPECT_GE(SDL_GetTicks() - before, 20u);
     EXPECT_EQ(MouseX, 123);
     EXPECT_EQ(MouseY, 77);
 
