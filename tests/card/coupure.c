@@ -6,7 +6,9 @@
  *   COUPURE_DEMI   1: that write is torn: the sectors of its first half reach the image (a
  *                  card writes a 512-byte sector whole or not at all, so a write within one
  *                  sector is never torn)
- *   COUPURE_COMPTE file that receives the number of writes counted, at every write */
+ *   COUPURE_COMPTE file that receives the number of writes counted, at every write
+ *   COUPURE_TORN   file that receives, for each write, 1 when its torn cut lands something
+ *                  and 0 when it is the whole cut again (one character a write) */
 #define _GNU_SOURCE
 #include <dlfcn.h>
 #include <fcntl.h>
@@ -61,14 +63,18 @@ ssize_t write(int fd, const void* octets, size_t n)
     if (fd != fd_image || fd < 0) return vrai(fd, octets, n);
     ecrites++;
     compte();
+    long debut = (long)lseek(fd, 0, SEEK_CUR);
+    long fin = (debut + (long)(n / 2)) / 512 * 512;  /* the sector boundary below half */
+    const char* dechire = getenv("COUPURE_TORN");
+    FILE* f = dechire ? fopen(dechire, "a") : 0;
+    if (f) {
+        fputc(fin > debut ? '1' : '0', f);
+        fclose(f);
+    }
     const char* a = getenv("COUPURE_A");
     if (a && atol(a) == ecrites) {
         const char* demi = getenv("COUPURE_DEMI");
-        if (demi && strcmp(demi, "1") == 0) {
-            long debut = (long)lseek(fd, 0, SEEK_CUR);
-            long fin = (debut + (long)(n / 2)) / 512 * 512;  /* the sector boundary below half */
-            if (fin > debut) vrai(fd, octets, (size_t)(fin - debut));
-        }
+        if (demi && strcmp(demi, "1") == 0 && fin > debut) vrai(fd, octets, (size_t)(fin - debut));
         _exit(0);
     }
     return vrai(fd, octets, n);

@@ -20,6 +20,7 @@ With the byte cleared, the next such removal makes fusefat loop forever. The pro
 only removes such an entry where no other way exists (a cut left it, or it shares its
 clusters with a note); the test puts the media byte back after every mount, counts how
 often, and asks the same of the card as everywhere else."""
+import hashlib
 import os
 import re
 import shutil
@@ -29,7 +30,7 @@ import tempfile
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from fat16 import Fat16  # noqa: E402
+from fat16 import Fat16, rend_media_si_perdu  # noqa: E402
 
 BUILD = os.path.abspath(os.environ.get('SCRIVELLE_BUILD', 'build'))
 CARTE = os.path.join(BUILD, 'scrivelle_carte')
@@ -95,6 +96,7 @@ class Carte:
         self.image = os.path.join(dossier, 'carte.img')
         self.point = os.path.join(dossier, 'm')
         self.compte = os.path.join(dossier, 'compte')
+        self.dechire = os.path.join(dossier, 'dechire')
         os.makedirs(self.point, exist_ok=True)
 
     def neuve(self):
@@ -104,11 +106,14 @@ class Carte:
 
     def sous(self, action, coupure=0, demi=False):
         """Runs action(point) on the mounted card, the power failing at write `coupure`
-        (0: never). Returns the number of writes the driver made to the card."""
+        (0: never). Returns the number of writes the driver made to the card; self.dechire
+        then tells which of them a torn cut would tear (see coupure.c)."""
         env = {'LD_PRELOAD': COUPURE, 'COUPURE_IMAGE': self.image, 'COUPURE_COMPTE': self.compte,
-               'COUPURE_A': str(coupure), 'COUPURE_DEMI': '1' if demi else '0'}
-        if os.path.exists(self.compte):
-            os.remove(self.compte)
+               'COUPURE_A': str(coupure), 'COUPURE_DEMI': '1' if demi else '0',
+               'COUPURE_TORN': self.dechire}
+        for f in (self.compte, self.dechire):
+            if os.path.exists(f):
+                os.remove(f)
         p = monte(self.image, self.point, env)
         try:
             action(self.point)
@@ -116,25 +121,41 @@ class Carte:
             demonte(p, self.point)
         # fusefat cleared the media byte by freeing past a free first cluster (see above);
         # with it cleared, fusefat loops forever on the next such removal.
-        media = Fat16(self.image)
-        if media.media_perdu():
-            media.rend_media()
-            media.ecrit()
+        if rend_media_si_perdu(self.image):
             verifie.media += 1
+        return self.ecrites()
+
+    def ecrites(self):
+        """The writes the driver has made to the card since it was mounted."""
         with open(self.compte) if os.path.exists(self.compte) else open(os.devnull) as f:
             return int(f.read() or 0)
 
-    def contenu(self):
-        """The notes folder as {name: bytes}."""
-        vu = {}
+    def dechirables(self):
+        """The writes of the last run whose torn cut differs from the whole one (from 1)."""
+        with open(self.dechire) if os.path.exists(self.dechire) else open(os.devnull) as f:
+            return {k + 1 for k, c in enumerate(f.read()) if c == '1'}
 
-        def lit(point):
-            d = os.path.join(point, 'dossier')
-            for n in os.listdir(d):
-                with open(os.path.join(d, n), 'rb') as f:
-                    vu[n] = f.read()
-        self.sous(lit)
+    @staticmethod
+    def lit(point):
+        """The notes folder of the mounted card as {name: bytes}."""
+        vu = {}
+        d = os.path.join(point, 'dossier')
+        for n in os.listdir(d):
+            with open(os.path.join(d, n), 'rb') as f:
+                vu[n] = f.read()
         return vu
+
+    def demarre(self):
+        """The program's start-up on the card, then what the folder holds: the number of
+        writes it made and {name: bytes}."""
+        vu, m = {}, []
+
+        def action(point):
+            carte(point, 'start')
+            m.append(self.ecrites())  # reading may write too (access times)
+            vu.update(self.lit(point))
+        self.sous(action)
+        return m[0], vu
 
 
 def prepare(c):
@@ -165,10 +186,9 @@ def operations(dossier):
     ]
 
 
-def verifie(c, note, permis, quoi, echecs):
-    """The card after a cut and the start-up: the note old or new, the rest untouched,
-    nothing of the program's left, and a clean check."""
-    vu = c.contenu()
+def verifie(c, vu, note, permis, quoi, echecs):
+    """The card after a cut and the start-up (vu: what its folder holds then): the note old
+    or new, the rest untouched, nothing of the program's left, and a clean check."""
     attendu = dict(BASE)
     attendu.pop(note, None)
     if vu.get(note) not in permis:
@@ -204,33 +224,43 @@ def essai_coupures(dossier, partie=None):
     shutil.copy(c.image, propre)
     coupee = os.path.join(dossier, 'coupee.img')
     echecs, points = [], 0
+    # The cards already tried, with the kind of cut their start-up gets: two cuts that leave
+    # the same card are one case.
+    vues = set()
 
     def essai(nom, *coupure):
         """The start-up (cut at write coupure[0] if given, then run whole), then the check;
         returns the number of writes of the first start-up."""
         bloque = len(carte.bloque)
-        m = c.sous(demarre, *coupure)
         if coupure:
-            c.sous(demarre)
+            m = c.sous(lambda point: carte(point, 'start'), *coupure)
+            vu = c.demarre()[1]
+        else:
+            m, vu = c.demarre()
         if len(carte.bloque) > bloque:
             echecs.append('%s: the start-up hung' % nom)
-        verifie(c, note, permis, nom, echecs)
+        verifie(c, vu, note, permis, nom, echecs)
         return m
-
-    def demarre(point):
-        carte(point, 'start')
     for i, (quoi, args, note, permis) in enumerate(operations(dossier)):
         if partie is not None and PARTIES[i] != partie:
             continue
         shutil.copy(propre, c.image)
         n = c.sous(lambda point: carte(point, *args))
-        print('%s: %d writes' % (quoi, n), end='', flush=True)
+        dechirables = c.dechirables()
+        print('%s: %d writes, %d of them torn apart' % (quoi, n, len(dechirables)), end='', flush=True)
+        vues.clear()
         avant = points
         for k in range(1, n + 1):
-            for demi in (False, True):
+            # A torn cut of a write that lands no whole sector is the whole cut again.
+            for demi in (False, True) if k in dechirables else (False,):
                 nom = '%s, cut at write %d of %d%s' % (quoi, k, n, ' (torn)' if demi else '')
                 shutil.copy(propre, c.image)
                 c.sous(lambda point: carte(point, *args), k, demi)
+                with open(c.image, 'rb') as f:
+                    empreinte = (hashlib.sha1(f.read()).digest(), demi)
+                if empreinte in vues:
+                    continue
+                vues.add(empreinte)
                 shutil.copy(c.image, coupee)
                 m = essai(nom)
                 points += 1
@@ -263,8 +293,7 @@ def essai_renommage_coupe(dossier):
     img.pointe(temp[0], todo[1], todo[2])
     img.ecrit()
     echecs = []
-    c.sous(lambda point: carte(point, 'start'))
-    verifie(c, 'todo', [TODO],
+    verifie(c, c.demarre()[1], 'todo', [TODO],
             'a rename cut between its steps', echecs)
     return echecs
 
