@@ -174,7 +174,7 @@ TEST_F(EditorTest, TypesBothPagesAndOnePressTypesOneKey)
     ClickAt(KeyX(53), KeyY(53));
     ClickAt(KeyX(36), KeyY(36));
     EXPECT_EQ(Line(0).substr(Line(0).size() - 2), "\xE9" "7") << "shift leaves accents and digits";
-    ClickAt(KeyX(57), KeyY(57));  // the key without action
+    ClickAt(KeyX(INDICE_INACTIVE), KeyY(INDICE_INACTIVE));
     EXPECT_EQ(Texte.Lignes[0].Longueur, (int)Line(0).size());
 
     Open("m", "");
