@@ -83,12 +83,14 @@ void DessineFleches()
 
 bool FnDemandeHaut()
 {
-    return (Click && FnMouseCollision(MouseX, MouseY, FLECHE_X, FLECHE_HAUT_Y, FLECHE_L, FLECHE_H)) || TUP == 1;
+    return (Click && FnMouseCollision(MouseX, MouseY, FLECHE_X, FLECHE_HAUT_Y, FLECHE_L, FLECHE_H))
+        || TUP == 1;
 }
 
 bool FnDemandeBas()
 {
-    return (Click && FnMouseCollision(MouseX, MouseY, FLECHE_X, FLECHE_BAS_Y, FLECHE_L, FLECHE_H)) || TDOWN == 1;
+    return (Click && FnMouseCollision(MouseX, MouseY, FLECHE_X, FLECHE_BAS_Y, FLECHE_L, FLECHE_H))
+        || TDOWN == 1;
 }
 
 int DessineRangee(int r, int numero, const char* texte)

@@ -154,11 +154,13 @@ TEST_F(EditorTest, ACurrentLineWiderThanItsRowShowsItsEndAndTheMark)
         std::vector<Uint32> alone = WholeText("|", TEXTE_X, ROW2_Y, 0, ROW2_Y, ECRAN_LARGEUR, 14);
         for (size_t i = 0; i < alone.size(); i++)
             if (alone[i] != WHITE) mark.insert(i % ECRAN_LARGEUR);
-        EXPECT_LE(changed.size(), mark.size()) << length << ": the line's end was cut as the mark hid";
+        EXPECT_LE(changed.size(), mark.size())
+            << length << ": the line's end was cut as the mark hid";
 
         Type("\b");
         frameWithMark(0);
-        EXPECT_GT(Differences(Pixels(0, ROW2_Y, ECRAN_LARGEUR, 14), without), 0) << length << ": erased unseen";
+        EXPECT_GT(Differences(Pixels(0, ROW2_Y, ECRAN_LARGEUR, 14), without), 0)
+            << length << ": erased unseen";
         EXPECT_FALSE(UpperInk(TEXTE_X, RANGEE_DROITE)) << length << ": the W is gone";
     }
 }
