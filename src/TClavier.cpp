@@ -44,9 +44,9 @@ TClavier::TClavier()
                 int y = CLAVIER_TOUCHE * rangee;
                 Touches[index].SetTouche((char)Caracteres[index], ClavierX + x, ClavierY + y, x, y,
                                          CLAVIER_TOUCHE, CLAVIER_TOUCHE);
-                if (index == 19) Touches[index].SetFonction(TOUCHE_EFFACE);
-                if (index == 28) Touches[index].SetFonction(TOUCHE_RETOUR);
-                if (index == 57) Touches[index].SetFonction(TOUCHE_INACTIVE);
+                if (index == INDICE_EFFACE) Touches[index].SetFonction(TOUCHE_EFFACE);
+                if (index == INDICE_RETOUR) Touches[index].SetFonction(TOUCHE_RETOUR);
+                if (index == INDICE_INACTIVE) Touches[index].SetFonction(TOUCHE_INACTIVE);
                 index++;
             }
         }

@@ -16,6 +16,9 @@ enum {
     PAGE_LETTRES_FIN = 28,
     PAGE_SIGNES_DEBUT = 29,    // numbers and symbols page: keys 29 to 57
     PAGE_SIGNES_FIN = 57,
+    INDICE_EFFACE = 19,        // the keys that do not type their character: backspace,
+    INDICE_RETOUR = 28,        // new line,
+    INDICE_INACTIVE = 57,      // and the one that does nothing
     TAILLE_CHAINE_CLAVIER = 255
 };
 

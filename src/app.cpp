@@ -91,7 +91,8 @@ static void DessineClavier()
 // message box does not block it.
 static void FnBasculePage()
 {
-    if (Click && FnMouseCollision(MouseX, MouseY, SWITCH_X, SWITCH_Y, 32, 32)) FnPage(1 - Fonction);
+    if (Click && FnMouseCollision(MouseX, MouseY, SWITCH_X, SWITCH_Y, SWITCH_TAILLE, SWITCH_TAILLE))
+        FnPage(1 - Fonction);
 }
 
 // A confirmed delete removes the note the question named; a confirmed quit ends the loop.

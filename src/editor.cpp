@@ -95,12 +95,15 @@ void FnClignote(int maintenant)
 }
 
 // The current line in Chaine with its cursor mark after its last character; returns the
-// length of both.
+// length of both. A loaded line too long for Chaine beside the mark is far wider than its
+// row, which shows it by its end: only that end is copied.
 static int FnChaineCourante()
 {
     const SLigne& l = LigneCourante();
-    int n = FnCopieChaine(l.Caracteres, LIGNE_SAISIE_MAX);
-    if (l.Longueur < n) n = l.Longueur;
+    int fin = 0;  // the text ends at its length, or sooner at a zero byte
+    while (fin < l.Longueur && l.Caracteres[fin] != 0) fin++;
+    int debut = fin > LIGNE_SAISIE_MAX ? fin - LIGNE_SAISIE_MAX : 0;
+    int n = FnCopieChaine(l.Caracteres + debut, fin - debut);
     Chaine[n] = '|';
     Chaine[n + 1] = 0;
     return n + 1;
@@ -126,8 +129,8 @@ static void DessineLigneCourante(int debut)
 void AfficheTexte()
 {
     DessineDecor();
-    DrawImage(ImgIcone, SAUVER_X, ICONE_Y, 48, 0, ICONE_TAILLE, ICONE_TAILLE);
-    DrawImage(ImgIcone, RETOUR_X, ICONE_Y, 80, 0, ICONE_TAILLE, ICONE_TAILLE);
+    DessineIcone(SAUVER_X, ICONE_SAUVER);
+    DessineIcone(RETOUR_X, ICONE_RETOUR);
     DrawImage(Curseur, BARRE_X, BARRE_Y + RANGEE_H * (Texte.LigneActive - Texte.LigneDebut), 0, 0,
               BARRE_L, RANGEE_H);
 

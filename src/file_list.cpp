@@ -101,11 +101,11 @@ static void DessineNom()
 void Menu()
 {
     DessineDecor();
-    DrawImage(ImgTexte, 0, CHAMP_Y, 0, 0, ECRAN_LARGEUR, 96);
-    for (int k = 0; k < 3; k++) {
-        DrawImage(ImgIcone, CREER_X + 30 * k, ICONE_Y, 16 * k, 0, ICONE_TAILLE, ICONE_TAILLE);
-    }
-    DrawImage(ImgIcone, QUITTER_X, ICONE_Y, 64, 0, ICONE_TAILLE, ICONE_TAILLE);
+    DrawImage(ImgTexte, 0, CHAMP_Y, 0, 0, ECRAN_LARGEUR, CHAMP_H);
+    DessineIcone(CREER_X, ICONE_CREER);
+    DessineIcone(OUVRIR_X, ICONE_OUVRIR);
+    DessineIcone(SUPPRIMER_X, ICONE_SUPPRIMER);
+    DessineIcone(QUITTER_X, ICONE_QUITTER);
 
     if (!Message.GetActive()) {
         FnTapeNom();

@@ -16,8 +16,6 @@ enum {
     ECRAN_HAUTEUR = 240,
     ECRAN_BPP = 16,
     CLAVIER_Y = 144,          // the keyboard strip fills rows 144 to 239
-    SWITCH_X = 288,           // the page switch button, 32 by 32
-    SWITCH_Y = 208,
     TITRE_TAILLE = 255,       // bytes of ChaineTitre
     CHAINE_TAILLE = 255,      // bytes of Chaine
     NOM_SAISI_MAX = 20,       // characters of a name typed on the file list

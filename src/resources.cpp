@@ -23,15 +23,15 @@ enum { SANS_CLE = -1, CLE_BLANC = 0xFFFFFF, CLE_VERT = 0x00FF00 };
 // is drawn.
 static const SImage Images[] = {
     { "image/ligne.bmp", &Curseur, false, SANS_CLE, BARRE_L, RANGEE_H },
-    { "image/maj.bmp", &ImgPuce, false, CLE_BLANC, 64, 8 },
+    { "image/maj.bmp", &ImgPuce, false, CLE_BLANC, 2 * MAJ_L, MAJ_H },
     { "image/icones.png", &ImgIcone, true, SANS_CLE, 6 * ICONE_TAILLE, ICONE_TAILLE },
-    { "image/fonction.bmp", &ImgSwitch, false, SANS_CLE, CLAVIER_TOUCHE, CLAVIER_TOUCHE },
-    { "image/fleche.bmp", &ImgFleche, false, SANS_CLE, 38, 20 },
-    { "image/titre.bmp", &ImgTitre, false, SANS_CLE, ECRAN_LARGEUR, RANGEE_Y },
-    { "image/bande.bmp", &ImgNoLigne, false, SANS_CLE, 15, 100 },
+    { "image/fonction.bmp", &ImgSwitch, false, SANS_CLE, SWITCH_TAILLE, SWITCH_TAILLE },
+    { "image/fleche.bmp", &ImgFleche, false, SANS_CLE, 2 * FLECHE_L, FLECHE_H },
+    { "image/titre.bmp", &ImgTitre, false, SANS_CLE, ECRAN_LARGEUR, TITRE_H },
+    { "image/bande.bmp", &ImgNoLigne, false, SANS_CLE, NUMEROS_L, NUMEROS_H },
     { "image/speciaux.bmp", &ImgNumerique, false, CLE_VERT, CLAVIER_LARGEUR, CLAVIER_HAUTEUR },
     { "image/lettre.bmp", &ImgClavier, false, CLE_VERT, CLAVIER_LARGEUR, CLAVIER_HAUTEUR },
-    { "image/texte.bmp", &ImgTexte, false, CLE_VERT, ECRAN_LARGEUR, 96 },
+    { "image/texte.bmp", &ImgTexte, false, CLE_VERT, ECRAN_LARGEUR, CHAMP_H },
     { "image/message.bmp", &ImgMessage, false, SANS_CLE, PANNEAU_L, PANNEAU_H },
     { "image/btn.bmp", &ImgBtn, false, SANS_CLE, 3 * BOUTON_L, BOUTON_H }
 };

@@ -30,15 +30,21 @@ const char* FnTexteResultat(Resultat r)
 
 void DessineDecor()
 {
-    DrawImage(ImgSwitch, SWITCH_X, SWITCH_Y, 0, 0, 32, 32);
-    DrawImage(ImgTitre, 0, 0, 0, 0, ECRAN_LARGEUR, 20);
-    DrawImage(ImgNoLigne, 0, RANGEE_Y, 0, 0, 15, 100);
+    DrawImage(ImgSwitch, SWITCH_X, SWITCH_Y, 0, 0, SWITCH_TAILLE, SWITCH_TAILLE);
+    DrawImage(ImgTitre, 0, 0, 0, 0, ECRAN_LARGEUR, TITRE_H);
+    DrawImage(ImgNoLigne, 0, RANGEE_Y, 0, 0, NUMEROS_L, NUMEROS_H);
+}
+
+void DessineIcone(int x, int source)
+{
+    DrawImage(ImgIcone, x, ICONE_Y, source, 0, ICONE_TAILLE, ICONE_TAILLE);
 }
 
 // Keys that may enter a note name: the letters page, the digits, '_' and '-'.
 static bool FnToucheDeNom(int i)
 {
-    return (i >= 0 && i <= 38) || i == 47 || i == 48;
+    return (i >= PAGE_LETTRES_DEBUT && i <= INDICE_NOM_FIN) || i == INDICE_SOULIGNE
+        || i == INDICE_TIRET;
 }
 
 int FnToucheSousPointeur(bool pourNom)
@@ -60,29 +66,31 @@ bool FnIconeTouchee(int x)
 
 void FnBoutonMaj()
 {
-    if (Click && FnMouseCollision(MouseX, MouseY, MAJ_X, MAJ_Y, 32, 8))
+    if (Click && FnMouseCollision(MouseX, MouseY, MAJ_X, MAJ_Y, MAJ_L, MAJ_H))
         MonClavier.SetMaj(!MonClavier.GetMaj());
 }
 
 void DessinePuce()
 {
-    DrawImage(ImgPuce, MAJ_X, MAJ_Y, MonClavier.GetMaj() ? 32 : 0, 0, 32, 8);
+    DrawImage(ImgPuce, MAJ_X, MAJ_Y, MonClavier.GetMaj() ? MAJ_L : 0, 0, MAJ_L, MAJ_H);
 }
 
 void DessineFleches()
 {
-    DrawImage(ImgFleche, FLECHE_X, FLECHE_HAUT_Y, 19, 0, 19, 20);
-    DrawImage(ImgFleche, FLECHE_X, FLECHE_BAS_Y, 0, 0, 19, 20);
+    DrawImage(ImgFleche, FLECHE_X, FLECHE_HAUT_Y, FLECHE_L, 0, FLECHE_L, FLECHE_H);
+    DrawImage(ImgFleche, FLECHE_X, FLECHE_BAS_Y, 0, 0, FLECHE_L, FLECHE_H);
 }
 
 bool FnDemandeHaut()
 {
-    return (Click && FnMouseCollision(MouseX, MouseY, FLECHE_X, FLECHE_HAUT_Y, 19, 20)) || TUP == 1;
+    return (Click && FnMouseCollision(MouseX, MouseY, FLECHE_X, FLECHE_HAUT_Y, FLECHE_L, FLECHE_H))
+        || TUP == 1;
 }
 
 bool FnDemandeBas()
 {
-    return (Click && FnMouseCollision(MouseX, MouseY, FLECHE_X, FLECHE_BAS_Y, 19, 20)) || TDOWN == 1;
+    return (Click && FnMouseCollision(MouseX, MouseY, FLECHE_X, FLECHE_BAS_Y, FLECHE_L, FLECHE_H))
+        || TDOWN == 1;
 }
 
 int DessineRangee(int r, int numero, const char* texte)
@@ -98,8 +106,8 @@ int DessineRangee(int r, int numero, const char* texte)
 bool FnRangeeTouchee(int r)
 {
     int y = RANGEE_Y + RANGEE_H * r;
-    return Click && MouseX > 15 && MouseX <= 299 && FnMouseLigne(MouseY - 3, y, 25)
-        && !Message.GetActive();
+    return Click && MouseX > BANDE_X && MouseX <= BANDE_DROITE
+        && FnMouseLigne(MouseY - BANDE_DECALAGE, y, BANDE_H) && !Message.GetActive();
 }
 
 int FnCopieChaine(const char* texte, int max)

@@ -13,10 +13,6 @@
 
 namespace {
 
-// Sizes that the program writes out at each use rather than naming.
-constexpr int ARROW_W = 19, ARROW_H = 20, SHIFT_W = 32, SHIFT_H = 8, SWITCH_SIZE = 32;
-constexpr int NUMBER_STRIP_W = 15, TITLE_H = 20, NAME_FIELD_ROWS = 20;
-
 std::string rect(int x, int y, int w, int h)
 {
     char buffer[96];
@@ -46,20 +42,21 @@ void printScreen()
     std::printf("  \"keyboard\": %s,\n", rect(0, CLAVIER_Y, CLAVIER_LARGEUR, CLAVIER_HAUTEUR).c_str());
     std::printf("  \"pages\": [{\"first\": %d, \"last\": %d}, {\"first\": %d, \"last\": %d}],\n",
                 PAGE_LETTRES_DEBUT, PAGE_LETTRES_FIN, PAGE_SIGNES_DEBUT, PAGE_SIGNES_FIN);
-    std::printf("  \"switch\": %s,\n", rect(SWITCH_X, SWITCH_Y, SWITCH_SIZE, SWITCH_SIZE).c_str());
-    std::printf("  \"title\": %s,\n", rect(0, 0, ECRAN_LARGEUR, TITLE_H).c_str());
+    std::printf("  \"switch\": %s,\n", rect(SWITCH_X, SWITCH_Y, SWITCH_TAILLE, SWITCH_TAILLE).c_str());
+    std::printf("  \"title\": %s,\n", rect(0, 0, ECRAN_LARGEUR, TITRE_H).c_str());
     std::printf("  \"number_strip\": %s,\n",
-                rect(0, RANGEE_Y, NUMBER_STRIP_W, RANGEES * RANGEE_H).c_str());
+                rect(0, RANGEE_Y, NUMEROS_L, RANGEES * RANGEE_H).c_str());
     std::printf("  \"rows\": {\"count\": %d, \"text_x\": %d, \"text_y\": %d, \"height\": %d},\n",
                 RANGEES, TEXTE_X, RANGEE_Y, RANGEE_H);
     std::printf("  \"bar\": {\"x\": %d, \"y\": %d, \"w\": %d, \"h\": %d, \"step\": %d},\n",
                 BARRE_X, BARRE_Y, BARRE_L, RANGEE_H, RANGEE_H);
     std::printf("  \"arrows\": {\"up\": %s, \"down\": %s},\n",
-                rect(FLECHE_X, FLECHE_HAUT_Y, ARROW_W, ARROW_H).c_str(),
-                rect(FLECHE_X, FLECHE_BAS_Y, ARROW_W, ARROW_H).c_str());
-    std::printf("  \"shift\": %s,\n", rect(MAJ_X, MAJ_Y, SHIFT_W, SHIFT_H).c_str());
+                rect(FLECHE_X, FLECHE_HAUT_Y, FLECHE_L, FLECHE_H).c_str(),
+                rect(FLECHE_X, FLECHE_BAS_Y, FLECHE_L, FLECHE_H).c_str());
+    std::printf("  \"shift\": %s,\n", rect(MAJ_X, MAJ_Y, MAJ_L, MAJ_H).c_str());
+    // Only the name field's rows above the keyboard are in view.
     std::printf("  \"name_field\": {\"box\": %s, \"text_x\": %d},\n",
-                rect(0, CHAMP_Y, ECRAN_LARGEUR, NAME_FIELD_ROWS).c_str(), NOM_X);
+                rect(0, CHAMP_Y, ECRAN_LARGEUR, CLAVIER_Y - CHAMP_Y).c_str(), NOM_X);
 }
 
 void printIcons()

@@ -166,8 +166,8 @@ void Type(const std::string& text)
     for (unsigned char c : text) {
         int key;
         bool upper = false;
-        if (c == '\n') key = 28;
-        else if (c == '\b') key = 19;
+        if (c == '\n') key = INDICE_RETOUR;
+        else if (c == '\b') key = INDICE_EFFACE;
         else key = KeyFor(c, &upper);
         ASSERT_GE(key, 0) << "no key types byte " << (int)c;
         ShowPage(key <= PAGE_LETTRES_FIN ? 0 : 1);

@@ -53,6 +53,24 @@ std::string ReachingBackAtTheCut()
     return s + std::string(253 - s.size(), 'j');
 }
 
+// The text padded with dots, the last ones made 'r's (a pixel wider), until it and after
+// are w pixels wide together.
+std::string PaddedTo(std::string text, const std::string& after, int w)
+{
+    while (Width(text + "." + after) <= w) text += '.';
+    for (size_t i = text.size() - 1; Width(text + after) < w; i--) text[i] = 'r';
+    return text;
+}
+
+// "To" pairs, which kerning brings a pixel closer each: by the font's metrics alone they
+// are wider than they show.
+std::string Kerned(int pairs)
+{
+    std::string s;
+    for (int i = 0; i < pairs; i++) s += "To";
+    return s;
+}
+
 // Every row from its first character to column 300, pixel for pixel as the whole line
 // would show there, and nothing beyond: kerning and a glyph reaching back at the cut
 // change nothing.
@@ -65,6 +83,9 @@ TEST_F(EditorTest, RowsShowTheirLineUpToTheArrowsAsTheWholeLineWould)
     const std::pair<const char*, std::string> lines[] = {
         {"fits", "The quick brown fox jumps over a lazy do"}, {"too wide", prose.substr(0, 253)},
         {"kerned pairs", kerned.substr(0, 253)}, {"reaching back", ReachingBackAtTheCut()},
+        // Kerning brings the W, cut as the spare, so far back that the j after it shows:
+        // the cut is made again, by the W's own reach.
+        {"a j after the spare", PaddedTo(Kerned(14), "W", RANGEE_LARGEUR) + "Wj"},
     };
     for (const auto& [what, line] : lines) {
         Open("n", "\n\n" + line);  // the current line is the empty first one
@@ -77,8 +98,8 @@ TEST_F(EditorTest, RowsShowTheirLineUpToTheArrowsAsTheWholeLineWould)
     }
 }
 
-// The current line and its mark: from the first character while both fit the row, by
-// the end once they do not, whether the mark shows or not.
+// The current line and its mark: from the first character while both fit the row (exactly,
+// kerning included), by the end once they do not, whether the mark shows or not.
 TEST_F(EditorTest, ACurrentLineWiderThanItsRowShowsItsEndAndTheMark)
 {
     auto frameWithMark = [](int shown) {
@@ -86,8 +107,9 @@ TEST_F(EditorTest, ACurrentLineWiderThanItsRowShowsItsEndAndTheMark)
         tempsPrecedent = (int)SDL_GetTicks() + 100000;  // hold the mark still
         Frame();
     };
-    std::string fits = "W";  // then as many dots as fit before the mark; one more is too many
-    while (Width(fits + ".|") <= RANGEE_LARGEUR) fits += '.';
+    // A W, dots, and kerned pairs that the font's metrics alone would find too wide.
+    const std::string fits = PaddedTo("W", Kerned(15) + "|", RANGEE_LARGEUR) + Kerned(15);
+    ASSERT_EQ(Width(fits + "|"), RANGEE_LARGEUR);
     for (const std::string& line : {fits, fits + "."}) {
         Open("n", "\n\n" + line);
         ClickAt(100, RowY(2));
@@ -98,39 +120,49 @@ TEST_F(EditorTest, ACurrentLineWiderThanItsRowShowsItsEndAndTheMark)
         }
     }
 
-    // At 253 characters: the last one, a W, and the mark after it, in blue only.
-    Open("n", "\n\n" + std::string(252, '.') + "W");
-    ClickAt(100, RowY(2));
-    frameWithMark(1);
-    std::vector<Uint32> withMark = Pixels(0, ROW2_Y, ECRAN_LARGEUR, 14);
-    frameWithMark(0);
-    std::vector<Uint32> without = Pixels(0, ROW2_Y, ECRAN_LARGEUR, 14);
-    auto rightmost = [](const std::vector<Uint32>& p) {
-        int x = -1;
-        for (size_t i = 0; i < p.size(); i++)
-            if (Ink(p[i]) && (int)(i % ECRAN_LARGEUR) > x) x = (int)(i % ECRAN_LARGEUR);
-        return x;
-    };
-    int markEnd = rightmost(withMark), wEnd = rightmost(without);
-    EXPECT_LE(markEnd, RANGEE_DROITE);
-    EXPECT_GT(markEnd, wEnd) << "the mark after the last character";
-    EXPECT_GT(wEnd, RANGEE_DROITE - 12);
-    EXPECT_TRUE(UpperInk(wEnd - 10, wEnd)) << "the W";
-    for (size_t i = 0; i < withMark.size(); i++) {
-        int x = (int)(i % ECRAN_LARGEUR);
-        if (x <= wEnd) ASSERT_EQ(withMark[i], without[i]) << "the text moved as the mark blinked, x " << x;
-        if (x >= TEXTE_X && Ink(withMark[i])) {
-            ASSERT_GT(withMark[i] & 0xFF, 0x90u) << "the black copy shows through at x " << x;
+    // At 253 characters, the most typed here, and at 255, the most loaded: the last one, a
+    // W, and the mark after it, in blue only; a backspace takes the W from sight.
+    for (int length : {253, 255}) {
+        Open("n", "\n\n" + std::string(length - 1, '.') + "W");
+        ClickAt(100, RowY(2));
+        frameWithMark(1);
+        std::vector<Uint32> withMark = Pixels(0, ROW2_Y, ECRAN_LARGEUR, 14);
+        frameWithMark(0);
+        std::vector<Uint32> without = Pixels(0, ROW2_Y, ECRAN_LARGEUR, 14);
+        auto rightmost = [](const std::vector<Uint32>& p) {
+            int x = -1;
+            for (size_t i = 0; i < p.size(); i++)
+                if (Ink(p[i]) && (int)(i % ECRAN_LARGEUR) > x) x = (int)(i % ECRAN_LARGEUR);
+            return x;
+        };
+        int markEnd = rightmost(withMark), wEnd = rightmost(without);
+        EXPECT_LE(markEnd, RANGEE_DROITE) << length;
+        EXPECT_GT(markEnd, wEnd) << length << ": the mark after the last character";
+        EXPECT_GT(wEnd, RANGEE_DROITE - 12) << length;
+        EXPECT_TRUE(UpperInk(wEnd - 10, wEnd)) << length << ": the W";
+        for (size_t i = 0; i < withMark.size(); i++) {
+            int x = (int)(i % ECRAN_LARGEUR);
+            if (x <= wEnd) ASSERT_EQ(withMark[i], without[i]) << "the text moved as the mark blinked, x " << x;
+            if (x >= TEXTE_X && Ink(withMark[i])) {
+                ASSERT_GT(withMark[i] & 0xFF, 0x90u) << "the black copy shows through at x " << x;
+            }
         }
+        // The two frames differ by the mark alone: in no more columns than it covers by itself.
+        std::set<int> changed, mark;
+        for (size_t i = 0; i < withMark.size(); i++)
+            if (withMark[i] != without[i]) changed.insert(i % ECRAN_LARGEUR);
+        std::vector<Uint32> alone = WholeText("|", TEXTE_X, ROW2_Y, 0, ROW2_Y, ECRAN_LARGEUR, 14);
+        for (size_t i = 0; i < alone.size(); i++)
+            if (alone[i] != WHITE) mark.insert(i % ECRAN_LARGEUR);
+        EXPECT_LE(changed.size(), mark.size())
+            << length << ": the line's end was cut as the mark hid";
+
+        Type("\b");
+        frameWithMark(0);
+        EXPECT_GT(Differences(Pixels(0, ROW2_Y, ECRAN_LARGEUR, 14), without), 0)
+            << length << ": erased unseen";
+        EXPECT_FALSE(UpperInk(TEXTE_X, RANGEE_DROITE)) << length << ": the W is gone";
     }
-    // The two frames differ by the mark alone: in no more columns than it covers by itself.
-    std::set<int> changed, mark;
-    for (size_t i = 0; i < withMark.size(); i++)
-        if (withMark[i] != without[i]) changed.insert(i % ECRAN_LARGEUR);
-    std::vector<Uint32> alone = WholeText("|", TEXTE_X, ROW2_Y, 0, ROW2_Y, ECRAN_LARGEUR, 14);
-    for (size_t i = 0; i < alone.size(); i++)
-        if (alone[i] != WHITE) mark.insert(i % ECRAN_LARGEUR);
-    EXPECT_LE(changed.size(), mark.size()) << "the line's end was cut as the mark hid";
 }
 
 TEST_F(EditorTest, RoadOfOneKeyPress)
@@ -174,7 +206,7 @@ TEST_F(EditorTest, TypesBothPagesAndOnePressTypesOneKey)
     ClickAt(KeyX(53), KeyY(53));
     ClickAt(KeyX(36), KeyY(36));
     EXPECT_EQ(Line(0).substr(Line(0).size() - 2), "\xE9" "7") << "shift leaves accents and digits";
-    ClickAt(KeyX(57), KeyY(57));  // the key without action
+    ClickAt(KeyX(INDICE_INACTIVE), KeyY(INDICE_INACTIVE));
     EXPECT_EQ(Texte.Lignes[0].Longueur, (int)Line(0).size());
 
     Open("m", "");
