@@ -30,7 +30,7 @@ TEST_STEPS :=
 -include mk/*.mk
 
 test: all
-	@$(MAKE) --no-print-directory -j$(JOBS) --output-sync=target test-main $(TEST_STEPS)
+	@$(MAKE) --no-print-directory -k -j$(JOBS) --output-sync=target test-main $(TEST_STEPS)
 
 .PHONY: test-main
 test-main:

@@ -275,8 +275,11 @@ class Scrivelle:
         """A desktop key (xdotool names: Up, Down, c, ctrl+c) pressed, held a moment so that
         the press and the release reach the program in different frames, and released."""
         self._keys("keydown", key)
-        if self.settle():
-            self._keys("keyup", key)
+        running = self.settle()
+        # Let go even when the press ended the program: a key left down repeats into the
+        # next program's window.
+        self._xdotool("keyup", key)
+        if running:
             self.settle()
 
     def hold(self, key):
