@@ -49,7 +49,7 @@ test-arm: host-tools
 	    -DARMEL_SYSROOT=$(abspath $(ARM_BUILD))/sysroot/root \
 	    -DSCRIVELLE_HOST_ASSETS_TOOL=$(HOST_ASSETS_TOOL) -DRUN_DIR=$(abspath $(ARM_BUILD))/run >/dev/null
 	cmake --build $(ARM_BUILD) --target scrivelle scrivelle_tests scrivelle_keyboard_consumer -j$(JOBS)
-	cd $(ARM_BUILD) && ctest -j$(JOBS) -R '^(unit|keyboard_objects)$$' --output-on-failure
+	cd $(ARM_BUILD) && ctest -j$(JOBS) -R '^(unit|monkey|keyboard_objects)$$' --output-on-failure
 
 bench: deps
 	@scripts/install-deps valgrind

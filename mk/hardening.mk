@@ -16,7 +16,7 @@
 # tiers and the end-to-end journeys drive that same code through the file system and the
 # window, which these builds compile no differently: they run once, in build/. The frame
 # benchmark replaces malloc to count the heap, which AddressSanitizer must own.
-HARDENING_TESTS := '^(unit|keyboard_objects|program)$$'
+HARDENING_TESTS := '^(unit|monkey|keyboard_objects|program)$$'
 HARDENING_TARGETS := scrivelle scrivelle_tests scrivelle_standin scrivelle_keyboard_consumer
 SANITIZE := -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer
 # Any report fails the run: leaks too (but those of mk/hardening-lsan.supp), and uses of
