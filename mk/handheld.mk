@@ -1,5 +1,5 @@
 # The handheld: its cross build and SD-card package, the ARM check under qemu-user, and
-# the frame benchmark. README.md, "Building for the handheld" and "Performance", tells more.
+# the frame benchmark. docs/handheld.md and docs/performance.md tell more.
 #   make gp2x      cross-compile with the handheld's toolchain into build-gp2x/, pack
 #                  build-gp2x/dist/scrivelle.zip (GP2X_ROOT=..., GP2X_PREFIX=...,
 #                  GP2X_SDL_CONFIG=... to override; GP2X_CMAKE_FLAGS=... for the rest)
