@@ -1,6 +1,8 @@
 // The frame: page switch button, quit paths and the message box over both screens.
 #include <malloc.h>
 
+#include <filesystem>
+
 #include "draw.h"
 #include "message_box.h"
 #include "notes.h"
@@ -236,7 +238,7 @@ protected:
 };
 
 // The texts are drawn in the 12- and 11-point sizes of the card's font, and checking the
-// resources again (as each start does once) keeps no memory.
+// resources again (as each start does once) keeps no memory and no open file.
 TEST_F(PicturesTest, FontSizesAndAResourceCheckThatKeepsNothing)
 {
     for (auto [font, points] : {std::pair{police, 12}, std::pair{font8, 11}}) {
@@ -245,9 +247,19 @@ TEST_F(PicturesTest, FontSizesAndAResourceCheckThatKeepsNothing)
         EXPECT_EQ(TTF_FontHeight(font), TTF_FontHeight(attendue)) << points;
         TTF_CloseFont(attendue);
     }
+    auto descripteurs = [] {
+        auto fd = std::filesystem::directory_iterator("/proc/self/fd");
+        return std::distance(fd, std::filesystem::directory_iterator());
+    };
     size_t avant = mallinfo2().uordblks;
-    for (int i = 0; i < 20; i++) ASSERT_TRUE(FnChargeRessources());
+    auto ouverts = descripteurs();
+    for (int i = 0; i < 20; i++) {
+        SDL_FreeSurface(ImgBtn);  // one picture loaded anew each time
+        ImgBtn = nullptr;
+        ASSERT_TRUE(FnChargeRessources());
+    }
     EXPECT_LT(mallinfo2().uordblks, avant + 4096);
+    EXPECT_EQ(descripteurs(), ouverts);
 }
 
 TEST_F(PicturesTest, EmptyListThenItsQuitQuestion)
