@@ -265,8 +265,17 @@ def enregistre(noyau, dossier):
             'mount -t vfat /dev/%s $M && mkdir $M/dossier && %s && umount $M' % (ubd, pose),
             'mount -t vfat /dev/%s $M' % ubd, 'marque %s debut' % c,
             sous_noyau(ubd, c, ' '.join("'%s'" % a for a in op[1])) + ' > $S/%s.sortie 2>&1' % c,
-            'marque %s retour' % c, 'sync', 'marque %s fin' % c, 'umount $M'])
-    noyau.lance('ops', noms, corps)
+            'marque %s retour' % c, 'sync', 'marque %s fin' % c] + (LECTURE_SEULE if c == noms[0] else []) +
+            ['umount $M'])
+    ici = noyau.lance('ops', noms, corps)
+    sortie = os.path.join(ici, 'sortie')
+    # A file with FAT's read-only attribute shows no write bit but every execute bit; a save
+    # must refuse it and leave it as it was.
+    if not (lis(os.path.join(sortie, 'ro.ls')) or b'').startswith(b'-r-xr-xr-x') or \
+            lis(os.path.join(sortie, 'ro.rc')) != b'1\n' or b'result 3' not in (lis(os.path.join(sortie, 'ro.sortie')) or b'') \
+            or lis(os.path.join(sortie, 'ro.note')) != AUTRE:
+        enregistre.echecs.append('a note with the read-only attribute: %s; save: %s' % (
+            lis(os.path.join(sortie, 'ro.ls')), lis(os.path.join(sortie, 'ro.sortie'))))
     with open(vierge, 'rb') as f:
         propre = Image(f.read())
     faits = []
@@ -279,6 +288,12 @@ def enregistre(noyau, dossier):
             raise RuntimeError('%s: the operation did not run on the kernel' % quoi)
         faits.append((quoi, propre.plus(avant(j)), ecritures, flushes, retour, note, permis))
     return faits
+
+
+enregistre.echecs = []
+LECTURE_SEULE = ['chmod a-w $M/dossier/autre', 'ls -l $M/dossier/autre > $S/ro.ls',
+                 '(cd $M && %s save autre "$M/dossier/todo") > $S/ro.sortie 2>&1; echo $? > $S/ro.rc' % CARTE,
+                 'cp $M/dossier/autre $S/ro.note']
 
 
 def demarrages(noyau, cas):
@@ -350,8 +365,12 @@ def verifie(noyau, ici, nom, c):
     notes = sorted([n for n in BASE if n != c.note] + ([c.note] if texte is not None else []))
     if sorted(liste) != notes:
         echecs.append('the program lists %s' % sorted(liste))
-    if sorted(entrees) != notes:
+    # A record cut before its first byte landed is no proof of anything: the start-up leaves
+    # it, unlisted (counted).
+    debris = [e for e in entrees if e.startswith(('.copie-', '.copie~')) and e not in liste]
+    if sorted(set(entrees) - set(debris)) != notes:
         echecs.append('the folder holds %s' % sorted(entrees))
+    verifie.debris += bool(debris)
     dmesg = (lis(os.path.join(ici, 'sortie', nom + '.dmesg')) or b'').decode('latin-1').splitlines()
     erreurs = [l for l in dmesg if 'FAT-fs' in l and 'not properly unmounted' not in l]
     if erreurs:
@@ -362,16 +381,16 @@ def verifie(noyau, ici, nom, c):
     reste = [l for l in sortie.strip().splitlines()[1:]
              if l.strip() and not TOLERE.search(l)]
     if reste:
-        echecs.append('fsck.vfat -n: ' + ' | '.join(reste))
+        echecs.append('fsck.vfat -n: ' + ' | '.join(sortie.strip().splitlines()[1:]))
     elif r.returncode:
         verifie.tolere += 1
     return echecs
 
 
-verifie.tolere = 0
+verifie.tolere = verifie.debris = 0
 TOLERE = re.compile(r'^(Reclaimed \d+ unused clusters? \(\d+ bytes\)\.|Leaving filesystem unchanged\.|'
                     r'Dirty bit is set.*| *Automatically removing dirty bit\.|FATs differ but appear to be intact\.|'
-                    r' *Using first FAT\.|'
+                    r' *Using first FAT\.| *Auto-deleting\.|'
                     r'Orphaned long file name part .*|.*Free cluster summary.*|\d+: .*|.*files?, \d+/\d+ clusters)$')
 
 
@@ -383,13 +402,13 @@ def main():
     debut = time.time()
     # Not under /dev: the kernel mounts its own /dev over the host's.
     base = None
-    echecs = []
     with tempfile.TemporaryDirectory(prefix='scrivelle-noyau-', dir=base) as d:
         noyau = Noyau(d)
         ops = enregistre(noyau, d)
         if ops is None:
             print('test_kernel: user-mode Linux does not run here: not run')
             return 77
+        echecs = [(Cas('read-only attribute', '', None, None, None), [e]) for e in enregistre.echecs]
         cas = []
         for quoi, avant_op, ecritures, flushes, retour, note, permis in ops:
             vus = set()
@@ -422,11 +441,12 @@ def main():
     for c in cas + coupes:
         par_op.setdefault(c.quoi, [0, 0])[0] += 1
     for c, _ in echecs:
-        par_op[c.quoi][1] += 1
+        par_op.setdefault(c.quoi, [0, 0])[1] += 1
     for quoi, (n, e) in par_op.items():
         print('%s: %d states, %d failed' % (quoi, n, e))
     print('crash states tried: %d, failed: %d; cards left with lost clusters, orphaned long-name parts or '
-          'differing tables: %d; %.0f s' % (len(cas) + len(coupes), len(echecs), verifie.tolere, time.time() - debut))
+          'differing tables: %d; with a cut record left alone: %d; %.0f s'
+          % (len(cas) + len(coupes), len(echecs), verifie.tolere, verifie.debris, time.time() - debut))
     for c, e in echecs[:400]:
         print('FAIL %s, %s: %s' % (c.quoi, c.nom, '; '.join(e)))
     if len(echecs) > 40:
