@@ -4,13 +4,16 @@
 // FAT drivers do not rename atomically (one removes both names before writing the new one,
 // another points the new name at the data before removing the old), so nothing is renamed.
 // A save or a delete first writes a record: a new file named after the note (".copie-" +
-// name) holding a header, the note's name and its new text, all under one CRC. Then
+// name) holding a header and the note's name under one CRC, then its new text under
+// another. Then
 //   a save:   the note is removed, then written anew from the same bytes;
 //   a delete: the note is removed;
 // and the record is retired (its magic changed and synced), then removed. At the next
 // start a whole record is the truth: a save's note that holds neither its old text nor
-// its new one is written anew from it, a delete's note goes. The start-up acts only on
-// whole records, which only the program writes; any other file is left alone.
+// its new one is written anew from it, a delete's note goes. A record whose header checks
+// but not its text was cut before the note was touched, and goes, as a retired one does.
+// The start-up acts on nothing else the program cannot prove it wrote: only a file with a
+// record's name and no byte but zeros goes too, having nothing to lose.
 //
 // The kernel's FAT driver orders nothing but what a sync orders, and a file's sync writes
 // its data, then its entry, then the table. So:
@@ -294,7 +297,7 @@ bool FsEntreeEgaree(const char* chemin)
         if (strlen(e->d_name) + sizeof DOSSIER_NOTES > sizeof autre) continue;
         strcpy(autre, DOSSIER_NOTES);
         strcat(autre, e->d_name);
-        if (strcmp(autre, chemin) == 0 || FsLitJournal(autre, note) != JOURNAL_ACTIF) continue;
+        if (FsLitJournal(autre, note) != JOURNAL_ACTIF || strcmp(note, chemin) == 0) continue;
         trouve = FsTexteEst(longueur, crc, 16) || FsTexteEst(longueur, crc, 8);
     }
     closedir(d);
@@ -311,10 +314,10 @@ bool FsRetireSelonJournal(const char* note)
     if (!S_ISREG(st.st_mode)) return false;  // no note's file: left as it is
     Mot longueur, crc;
     if (!FsEmpreinte(note, &longueur, &crc)) return false;
-    if (FsTexteEst(longueur, crc, 16) || FsTexteEst(longueur, crc, 8)) {
-        return true;  // cut before the note was touched, or after it was written whole
-    }
-    if (FsRetire(note)) Change = true;  // missing its new text, or its entry may be unsound
+    if (FsTexteEst(longueur, crc, 16)) return true;  // cut before the note was touched
+    // Missing its new text, or holding it on an entry that another driver may have written
+    // before the table: written anew.
+    if (FsRetire(note)) Change = true;
     return false;
 }
 
@@ -337,7 +340,8 @@ void FsPasseRetraits(const char* nom)
     Sorte sorte = FsLitJournal(chemin, note);
     // A file under a record's name that holds no byte but zeros has nothing to lose: a cut
     // left it there, its entry on the card before its first byte.
-    bool vide = st.st_size <= JOURNAL_MAX && FsEstTemporaire(nom) && strncmp(nom, FS_JOURNAL_PREFIXE, 6) == 0;
+    bool vide = st.st_size <= JOURNAL_MAX && FsEstTemporaire(nom) &&
+                (strncmp(nom, FS_JOURNAL_PREFIXE, 7) == 0 || strncmp(nom, FS_JOURNAL_AUTRE, 7) == 0);
     for (off_t i = 0; vide && i < st.st_size; i++) vide = Journal[i] == 0;
     if (sorte == PAS_JOURNAL) {
         if (vide && FsRetire(chemin)) Change = true;
@@ -369,23 +373,16 @@ void FsPasseEcritures(const char* nom)
     if (FsEcritNeuf(note, FsLitMot(Journal + 24), FsTexte(), FsTexteLongueur())) FsRetireJournal(chemin);
 }
 
-// Finishes what a record of the note at note says, as the start-up would: 1 when one was
-// finished, 0 when there was none, -1 when one is left.
-int FsFinitJournal(const char* note)
+// The first of the note's two record names that holds one of the program's records (its
+// path in journal, Journal read), or PAS_JOURNAL.
+Sorte FsJournalDe(const char* note, char* journal)
 {
-    const char* prefixes[2] = {FS_JOURNAL_PREFIXE, FS_JOURNAL_AUTRE};
-    char journal[FS_CHEMIN_MAX];
     char autre[FS_CHEMIN_MAX];
-    int fini = 0;
-    for (int i = 0; i < 2; i++) {
-        FsCheminReserve(journal, prefixes[i], note);
-        if (FsLitJournal(journal, autre) == PAS_JOURNAL) continue;
-        FsPasseRetraits(journal + strlen(DOSSIER_NOTES));
-        FsPasseEcritures(journal + strlen(DOSSIER_NOTES));
-        if (FsLitJournal(journal, autre) != PAS_JOURNAL) return -1;
-        fini = 1;
-    }
-    return fini;
+    FsCheminReserve(journal, FS_JOURNAL_PREFIXE, note);
+    Sorte sorte = FsLitJournal(journal, autre);
+    if (sorte != PAS_JOURNAL) return sorte;
+    FsCheminReserve(journal, FS_JOURNAL_AUTRE, note);
+    return FsLitJournal(journal, autre);
 }
 
 }  // namespace
@@ -406,18 +403,12 @@ void FsRetablitDossier()
 
 Resultat FsLitJournalDe(const char* chemin, char* octets, size_t taille, size_t* lus)
 {
-    const char* prefixes[2] = {FS_JOURNAL_PREFIXE, FS_JOURNAL_AUTRE};
     char journal[FS_CHEMIN_MAX];
-    char note[FS_CHEMIN_MAX];
     *lus = 0;
-    for (int i = 0; i < 2; i++) {
-        FsCheminReserve(journal, prefixes[i], chemin);
-        if (FsLitJournal(journal, note) != JOURNAL_ACTIF || FsLitMot(Journal + 8) == EFFACEMENT) continue;
-        *lus = FsTexteLongueur() < taille ? FsTexteLongueur() : taille;
-        memcpy(octets, FsTexte(), *lus);
-        return RES_TEXTE_DU_JOURNAL;
-    }
-    return RES_OK;
+    if (FsJournalDe(chemin, journal) != JOURNAL_ACTIF || FsLitMot(Journal + 8) == EFFACEMENT) return RES_OK;
+    *lus = FsTexteLongueur() < taille ? FsTexteLongueur() : taille;
+    memcpy(octets, FsTexte(), *lus);
+    return RES_TEXTE_DU_JOURNAL;
 }
 
 Resultat FsEcritNote(const char* chemin, const char* octets, size_t n)
@@ -430,9 +421,12 @@ Resultat FsEcritNote(const char* chemin, const char* octets, size_t n)
     if (strcmp(cible, chemin) != 0) return FsRemplaceParTemporaire(cible, mode, octets, n);
     // A save that failed once the note was removed left its record: finished first, as
     // the next start would, so that the note has its bits and this save a free name.
-    int fini = FsFinitJournal(chemin);
-    if (fini < 0) return FsErreur();
-    if (fini > 0 && (r = FsCible(chemin, cible, &mode)) != RES_OK) return r;
+    if (FsJournalDe(chemin, journal) != PAS_JOURNAL) {
+        FsPasseRetraits(journal + strlen(DOSSIER_NOTES));
+        FsPasseEcritures(journal + strlen(DOSSIER_NOTES));
+        if (FsJournalDe(chemin, journal) != PAS_JOURNAL) return FsErreur();
+        if ((r = FsCible(chemin, cible, &mode)) != RES_OK) return r;
+    }
     bool existe = FsExiste(chemin);
     if (!FsEcritJournal(journal, chemin, octets, n, mode)) return FsErreur();
     if (existe && !FsRetire(chemin)) {

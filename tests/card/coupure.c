@@ -6,7 +6,8 @@
  *   COUPURE_DEMI   1: that write is torn: the sectors of its first half reach the image (a
  *                  card writes a 512-byte sector whole or not at all, so a write within one
  *                  sector is never torn)
- *   COUPURE_COMPTE file that receives the number of writes counted, at every write */
+ *   COUPURE_COMPTE file that receives a line for every write counted: 1 when a torn cut
+ *                  there lands something (its half reaches past a sector boundary), else 0 */
 #define _GNU_SOURCE
 #include <dlfcn.h>
 #include <fcntl.h>
@@ -44,13 +45,19 @@ static void note_ouverture(const char* chemin, int fd)
 OUVERTURE(open)
 OUVERTURE(open64)
 
-static void compte(void)
+/* The sector boundary below the half of a write of n bytes at debut. */
+static long moitie(long debut, size_t n)
+{
+    return (debut + (long)(n / 2)) / 512 * 512;
+}
+
+static void compte(long debut, size_t n)
 {
     const char* fichier = getenv("COUPURE_COMPTE");
     if (!fichier) return;
-    FILE* f = fopen(fichier, "w");
+    FILE* f = fopen(fichier, "a");
     if (!f) return;
-    fprintf(f, "%ld\n", ecrites);
+    fprintf(f, "%d\n", moitie(debut, n) > debut);
     fclose(f);
 }
 
@@ -60,15 +67,12 @@ ssize_t write(int fd, const void* octets, size_t n)
     if (!vrai) vrai = (ssize_t (*)(int, const void*, size_t))dlsym(RTLD_NEXT, "write");
     if (fd != fd_image || fd < 0) return vrai(fd, octets, n);
     ecrites++;
-    compte();
+    long debut = (long)lseek(fd, 0, SEEK_CUR);
+    compte(debut, n);
     const char* a = getenv("COUPURE_A");
     if (a && atol(a) == ecrites) {
         const char* demi = getenv("COUPURE_DEMI");
-        if (demi && strcmp(demi, "1") == 0) {
-            long debut = (long)lseek(fd, 0, SEEK_CUR);
-            long fin = (debut + (long)(n / 2)) / 512 * 512;  /* the sector boundary below half */
-            if (fin > debut) vrai(fd, octets, (size_t)(fin - debut));
-        }
+        if (demi && strcmp(demi, "1") == 0 && moitie(debut, n) > debut) vrai(fd, octets, (size_t)(moitie(debut, n) - debut));
         _exit(0);
     }
     return vrai(fd, octets, n);
