@@ -315,6 +315,14 @@ bool FsRetireSelonJournal(const char* note)
     Mot longueur, crc;
     if (!FsEmpreinte(note, &longueur, &crc)) return false;
     if (FsTexteEst(longueur, crc, 16)) return true;  // cut before the note was touched
+    // Its entry landed, not its data (the kernel's driver wrote the table first): written
+    // over in place, so that no removal can leave a stray short entry.
+    if (longueur == FsLitMot(Journal + 8) && !FsTexteEst(longueur, crc, 8)) {
+        int fd = open(note, O_WRONLY | O_NOFOLLOW | O_NONBLOCK);
+        bool ok = fd >= 0 && pwrite(fd, FsTexte(), longueur, 0) == (ssize_t)longueur && fsync(fd) == 0;
+        if (fd >= 0) close(fd);
+        return ok;
+    }
     // Missing its new text, or holding it on an entry that another driver may have written
     // before the table: written anew.
     if (FsRetire(note)) Change = true;
