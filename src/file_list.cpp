@@ -50,14 +50,14 @@ static void FnCree()
 }
 
 // Opens the named note in the editor; one that did not load whole says why and that it
-// cannot be saved.
+// cannot be saved, one that shows the text of a failed save says so.
 static void FnOuvre()
 {
     Etape = 1;
     Resultat r = FnReadFile(ChaineTitre);
     if (r != RES_OK) {
-        Message.SetMessage(FnTexteResultat(r), "It cannot be saved", false, MESSAGE_INFORMATION,
-                           ACTION_AUCUNE);
+        Message.SetMessage(FnTexteResultat(r), r == RES_TEXTE_DU_JOURNAL ? "Save it again" : "It cannot be saved",
+                           false, MESSAGE_INFORMATION, ACTION_AUCUNE);
     }
 }
 

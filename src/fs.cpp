@@ -185,13 +185,8 @@ static bool FsPrefixeDeNote(const char* nom, const char* prefixe)
     return strncmp(nom, prefixe, n) == 0 && FsNomValide(nom + n);
 }
 
-bool FsEstTemporaire(const char* nom)
-{
-    return FsEstTemporaireLien(nom) || FsPrefixeDeNote(nom, FS_JOURNAL_PREFIXE) ||
-           FsPrefixeDeNote(nom, FS_EFFACE_PREFIXE);
-}
-
-bool FsEstTemporaireLien(const char* nom)
+// True when the name has the exact shape of a temporary file of a save through a link.
+static bool FsEstTemporaireLien(const char* nom)
 {
     size_t n = strlen(FS_TEMP_PREFIXE);
     if (strncmp(nom, FS_TEMP_PREFIXE, n) != 0) return false;
@@ -200,6 +195,12 @@ bool FsEstTemporaireLien(const char* nom)
         if (!FsChiffreOuLettre(nom[i])) return false;
     }
     return true;
+}
+
+bool FsEstTemporaire(const char* nom)
+{
+    return FsEstTemporaireLien(nom) || FsPrefixeDeNote(nom, FS_JOURNAL_PREFIXE) ||
+           FsPrefixeDeNote(nom, FS_JOURNAL_AUTRE) || FsPrefixeDeNote(nom, FS_EFFACE_PREFIXE);
 }
 
 bool FsChemin(char* chemin, const char* nom)
@@ -284,7 +285,7 @@ Resultat FsLitNote(const char* chemin, char* octets, size_t taille, size_t* lus)
     bool absente;
     *lus = 0;
     Resultat r = FsOuvreLecture(chemin, &absente);
-    if (absente) return RES_OK;
+    if (absente) return FsLitJournalDe(chemin, octets, taille, lus);
     if (r != RES_OK) return r;
     // One byte past taille is read only to tell a longer file: a huge or endless one is
     // never read further.
@@ -307,7 +308,9 @@ Resultat FsCreeVide(const char* chemin)
         return FsNomExact(chemin) ? RES_OK : RES_AUTRE_GRAPHIE;
     }
     if (fd < 0) return FsErreur();
-    return close(fd) == 0 ? RES_OK : FsErreur();
+    if (close(fd) != 0) return FsErreur();
+    FsSyncDossierDe(chemin);
+    return RES_OK;
 }
 
 Resultat FsSupprime(const char* chemin)

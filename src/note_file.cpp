@@ -71,9 +71,10 @@ Resultat FnReadFile(const char* nom)
     // there, so a huge or endless one cannot freeze the screen.
     Resultat r = FsChemin(chemin, nom) ? FsLitNote(chemin, Octets, sizeof Octets, &n) : RES_INCOMPLETE;
     // Anything that cannot be read whole must not be saved over. The editor always needs a
-    // line: a missing note is one empty line.
-    if (!FnLitLignes(n) && r == RES_OK) r = RES_INCOMPLETE;
-    TexteIncomplet = r != RES_OK;
+    // line: a missing note is one empty line. The text of a failed save is whole.
+    bool entier = r == RES_OK || r == RES_TEXTE_DU_JOURNAL;
+    if (!FnLitLignes(n) && entier) r = RES_INCOMPLETE;
+    TexteIncomplet = r != RES_OK && r != RES_TEXTE_DU_JOURNAL;
     RaisonLecture = TexteIncomplet ? r : RES_INCOMPLETE;
     return r;
 }

@@ -29,6 +29,7 @@ enum Resultat {
     RES_NOM,                   // a name that cannot be a note
     RES_REFUS,                 // the system refused, whatever the mode bits say
     RES_AUTRE_GRAPHIE,         // FAT folds case: the card has the name in another spelling
+    RES_TEXTE_DU_JOURNAL,      // the note opened with the text of a save that failed
     RES_NOMBRE
 };
 

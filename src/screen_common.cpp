@@ -20,7 +20,8 @@ static const char* const TexteResultat[RES_NOMBRE] = {
     "The link does not lead to a note",
     "The name is not allowed",
     "Permission denied",
-    "Another spelling is on the card"
+    "Another spelling is on the card",
+    "Its last save did not finish"
 };
 
 const char* FnTexteResultat(Resultat r)

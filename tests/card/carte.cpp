@@ -4,7 +4,13 @@
 //   carte save NAME FILE     saves the bytes of FILE as the note NAME
 //   carte create NAME        creates the note NAME
 //   carte delete NAME        deletes the note NAME
+//   carte check FILE         the start-up twice, each time followed by a sync and a look at
+//                            the card written to FILE: the listed names, then each entry of
+//                            dossier/ with its bytes in hex ("-": unreadable)
 // Exit status 0 when the operation says it worked, 1 when it says it failed, 2 on misuse.
+#include <dirent.h>
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -14,9 +20,46 @@
 
 #include "globals.h"
 #include "notes.h"
-#include "screens.h"
+
+// Marks an event in the card's log when linked with flushes.c (the kernel tier).
+extern "C" void EcrituresMarque(const char* tag) __attribute__((weak));
 
 namespace {
+
+std::string Lis(const std::string& chemin)
+{
+    std::ifstream f(chemin, std::ios::binary);
+    std::string octets((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
+    return f.bad() || !f.is_open() ? "-" : octets;
+}
+
+void Marque(const char* tag)
+{
+    if (EcrituresMarque) EcrituresMarque(tag);
+}
+
+// The start-up twice; after each, the listed names and the folder's entries and bytes.
+void Verifie(std::ostream& sortie)
+{
+    Marque("debut");
+    for (int passe = 1; passe <= 2; passe++) {
+        FnClearText(&ListeFichier);
+        FnLitDossier();
+        sync();
+        Marque(passe == 1 ? "fin" : "fin2");
+        sortie << "passe\t" << passe << "\n";
+        for (int i = 0; i < ListeFichier.NbLignes; i++) sortie << "liste\t" << ListeFichier.Lignes[i].Caracteres << "\n";
+        DIR* d = opendir("dossier");
+        while (struct dirent* e = d ? readdir(d) : nullptr) {
+            std::string nom = e->d_name;
+            if (nom == "." || nom == "..") continue;
+            std::string octets = Lis("dossier/" + nom), hex = octets == "-" ? "-" : "";
+            for (unsigned char c : octets == "-" ? std::string() : octets) hex += "0123456789abcdef"[c >> 4], hex += "0123456789abcdef"[c & 15];
+            sortie << "entree\t" << nom << "\t" << hex << "\n";
+        }
+        if (d) closedir(d);
+    }
+}
 
 // Puts the bytes into Texte as a load would; false when they do not fit.
 bool Remplit(const std::string& octets)
@@ -44,6 +87,9 @@ int main(int argc, char** argv)
     if (quoi == "start" && argc == 2) {
         FnLitDossier();
         for (int i = 0; i < ListeFichier.NbLignes; i++) std::cout << ListeFichier.Lignes[i].Caracteres << "\n";
+    } else if (quoi == "check" && argc == 3) {
+        std::ofstream sortie(argv[2]);
+        Verifie(sortie);
     } else if (quoi == "save" && argc == 4) {
         std::ifstream f(argv[3], std::ios::binary);
         if (!Remplit(std::string(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()))) return 2;
@@ -54,9 +100,9 @@ int main(int argc, char** argv)
         strcpy(ListeFichier.Lignes[ListeFichier.NbLignes++].Caracteres, argv[2]);
         r = FnRemoveFile(argv[2]);
     } else {
-        std::cerr << "usage: carte start | save NAME FILE | create NAME | delete NAME\n";
+        std::cerr << "usage: carte start | save NAME FILE | create NAME | delete NAME | check FILE\n";
         return 2;
     }
-    if (r != RES_OK) std::cerr << "carte: " << quoi << ": " << FnTexteResultat(r) << "\n";
+    if (r != RES_OK) std::cerr << "carte: " << quoi << ": result " << r << "\n";
     return r == RES_OK ? 0 : 1;
 }

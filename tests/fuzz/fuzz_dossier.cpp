@@ -238,9 +238,9 @@ void VerifieSansDebris(const Etat& e)
     }
 }
 
-// The scan removes the regular files that have a save's temporary name, nothing else, then
-// lists the first 50 entries that can be notes, in the folder's order. A folder closed to
-// writing may keep them.
+// The scan removes nothing this input put in the folder (it acts only on the whole records
+// of saves and deletes, and on empty files under a record's name, which no input makes),
+// then lists the first 50 entries that can be notes, in the folder's order.
 void Scanne(Etat& e)
 {
     Photo avant = Photo::Prend();
@@ -253,12 +253,7 @@ void Scanne(Etat& e)
         if (d.chemin.compare(0, strlen(DOSSIER_NOTES), DOSSIER_NOTES) != 0) continue;
         std::string nom = d.chemin.substr(strlen(DOSSIER_NOTES));
         if (!FsEstTemporaire(nom.c_str()) || d.genre != 'f') continue;
-        bool reste = apres[d.chemin].genre;
-        VERIFIE(DossierFerme(avant) || !reste, "the scan kept the debris of a save");
-        if (!reste) {
-            avant.entrees.erase(d.chemin);
-            e.debris.erase(nom);
-        }
+        VERIFIE(apres[d.chemin].genre, "the scan removed a file it cannot prove it wrote");
     }
     Compare(avant, apres, "the scan changed the card");
     e.effaces.clear();

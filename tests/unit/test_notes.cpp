@@ -7,7 +7,6 @@
 
 #include <cstring>
 #include <fstream>
-#include <functional>
 #include <random>
 #include <set>
 
@@ -383,10 +382,10 @@ TEST_F(Notes, SaveOverSubFolderFailsAndLeavesNoTemporary)
 namespace {
 
 // A power cut in a child process: it ends at its k-th write or removal of a file, before
-// it, or (a write) once half of its bytes are written.
-int CoupeA = 0, Appels = 0;
+// it, or (a write) once half of its bytes are written. Or a card that refuses the k-th
+// write (EchoueA), as a full one does.
+int CoupeA = 0, Appels = 0, EchoueA = 0;
 bool CoupeDemi = false;
-std::function<void(const char*)> AvantRetrait;  // called with each path about to be unlinked
 
 bool Coupe(size_t* n)
 {
@@ -401,6 +400,10 @@ bool Coupe(size_t* n)
 extern "C" ssize_t write(int fd, const void* octets, size_t n)
 {
     static ssize_t (*vrai)(int, const void*, size_t) = (ssize_t (*)(int, const void*, size_t))dlsym(RTLD_NEXT, "write");
+    if (EchoueA && --EchoueA == 0) {
+        errno = ENOSPC;
+        return -1;
+    }
     if (!Coupe(&n)) return vrai(fd, octets, n);
     vrai(fd, octets, n);
     _exit(0);
@@ -410,7 +413,6 @@ extern "C" int unlink(const char* chemin)
 {
     static int (*vrai)(const char*) = (int (*)(const char*))dlsym(RTLD_NEXT, "unlink");
     Coupe(nullptr);
-    if (AvantRetrait) AvantRetrait(chemin);
     return vrai(chemin);
 }
 
@@ -437,7 +439,8 @@ template <class F> bool CoupeeA(int k, bool demi, F op)
 
 // Once the program starts again after a cut at any write or removal of a save, the note
 // holds its old text when the cut came before the note was removed, else the new one, whole
-// and with its permission bits, and nothing else is left. A delete cut short is finished.
+// and with its permission bits, and nothing else is left. A delete cut once its record is
+// written is finished.
 TEST_F(Notes, ACutAtAnyWriteOrRemovalLeavesOneWholeVersion)
 {
     const std::string a = Grande('a', 50), b = Grande('A', 49) + "\nfin";
@@ -456,7 +459,7 @@ TEST_F(Notes, ACutAtAnyWriteOrRemovalLeavesOneWholeVersion)
             });
             FnClearText(&ListeFichier);
             FnLitDossier();
-            // The journal is written, then the note removed: cuts 1 and 2 come before.
+            // The record is written, then the note removed: cuts 1 and 2 come before.
             EXPECT_EQ(ReadFile("dossier/note"), k <= 2 && !fini ? a : b) << k << demi;
             struct stat apres;
             ASSERT_EQ(stat("dossier/note", &apres), 0);
@@ -465,47 +468,67 @@ TEST_F(Notes, ACutAtAnyWriteOrRemovalLeavesOneWholeVersion)
         }
     }
     EXPECT_EQ(fini ? 1 : 0, 1);
-    for (int k = 1; k <= 2; k++) {
+    for (int k = 1; k <= 3; k++) {
         WriteFile("dossier/note", a);
         FnClearText(&ListeFichier);
         FnLitDossier();
         CoupeeA(k, false, [] { FnRemoveFile("note"); });
         FnClearText(&ListeFichier);
         FnLitDossier();
-        EXPECT_EQ(Entries(), std::vector<std::string>{}) << k;
-        EXPECT_EQ(ListeFichier.NbLignes, 0) << k;
+        EXPECT_EQ(Entries(), k == 1 ? std::vector<std::string>{"note"} : std::vector<std::string>{}) << k;
+        EXPECT_EQ(ListeFichier.NbLignes, k == 1 ? 1 : 0) << k;
     }
 }
 
-// What a cut left that the start-up must keep, or undo without touching the note.
-TEST_F(Notes, StartUpKeepsWhatMayShareANotesDataAndUndoesTheRest)
+// The start-up acts only on the whole records the program writes: a file it cannot prove
+// it wrote is left as it is and not listed, and a note's save goes through beside it. The
+// short name a torn folder sector leaves of a note whose record holds its old text goes.
+TEST_F(Notes, StartUpActsOnlyOnWholeRecords)
 {
-    // Not a whole journal but the note's very bytes: on FAT it may share the note's clusters,
-    // so it stays, and blocks the note's saves.
+    WriteFile("dossier/foo", "garde");
+    WriteFile("dossier/" FS_EFFACE_PREFIXE "foo", "");
     WriteFile("dossier/note", "texte");
     WriteFile("dossier/" FS_JOURNAL_PREFIXE "note", "texte");
-    // An old-shape temporary file with a note's bytes goes; that note is written anew first.
-    WriteFile("dossier/autre", "pareil");
-    WriteFile("dossier/" FS_TEMP_PREFIXE "Ab3xY9", "pareil");
-    // A delete mark: the delete is finished.
-    WriteFile("dossier/efface", "x");
-    WriteFile("dossier/" FS_EFFACE_PREFIXE "efface", "");
-    bool gardee = true, reecrite = false;
-    AvantRetrait = [&](const char* chemin) {
-        if (strstr(chemin, FS_TEMP_PREFIXE))
-            gardee = Exists("dossier/" FS_JOURNAL_PREFIXE "autre") || !Exists("dossier/autre");
-        reecrite = reecrite || strcmp(chemin, "dossier/autre") == 0;
-    };
+    WriteFile("dossier/" FS_TEMP_PREFIXE "Ab3xY9", "texte");
+    WriteFile("dossier/autre", "ancien");
+    CoupeeA(2, false, [] {
+        Fill(&Texte, {"nouveau"});
+        FnWriteFile("autre");  // cut once its record is written
+    });
+    WriteFile("dossier/AUTRE~1", "ancien");
+    WriteFile("dossier/FOO~1", "ailleurs");
+    const std::vector<std::string> etrangers = {FS_EFFACE_PREFIXE "foo", FS_JOURNAL_PREFIXE "note", FS_TEMP_PREFIXE "Ab3xY9"};
     FnLitDossier();
-    AvantRetrait = nullptr;
-    EXPECT_TRUE(gardee) << "the old-shape file went while it may have been the only copy of its twin";
-    EXPECT_TRUE(reecrite) << "the twin is written anew from its journal";
     std::vector<std::string> reste = Entries(), listes = Lines();
-    EXPECT_EQ(std::set<std::string>(reste.begin(), reste.end()),
-              (std::set<std::string>{FS_JOURNAL_PREFIXE "note", "autre", "note"}));
-    EXPECT_EQ(std::set<std::string>(listes.begin(), listes.end()), (std::set<std::string>{"note", "autre"}));
-    EXPECT_EQ(ReadFile("dossier/autre"), "pareil");
+    std::set<std::string> notes = {"foo", "note", "autre", "FOO~1"}, tout = notes;
+    tout.insert(etrangers.begin(), etrangers.end());
+    EXPECT_EQ(std::set<std::string>(reste.begin(), reste.end()), tout);
+    EXPECT_EQ(std::set<std::string>(listes.begin(), listes.end()), notes);
+    EXPECT_EQ(ReadFile("dossier/foo"), "garde");
+    EXPECT_EQ(ReadFile("dossier/autre"), "ancien");
     Fill(&Texte, {"neuf"});
-    EXPECT_EQ(FnWriteFile("note"), RES_ECRITURE);
-    EXPECT_EQ(ReadFile("dossier/note"), "texte");
+    EXPECT_EQ(FnWriteFile("note"), RES_OK);
+    EXPECT_EQ(ReadFile("dossier/note"), "neuf");
+    EXPECT_EQ(ReadFile("dossier/" FS_JOURNAL_PREFIXE "note"), "texte");
+    EXPECT_EQ(Entries().size(), reste.size());
+}
+
+// A card that refuses the note's write once the old note is removed: the save says so,
+// opening the note shows the text of that save and says so, and the next save writes it.
+TEST_F(Notes, SaveFailingOnceTheNoteIsRemovedLeavesItsTextOpenable)
+{
+    WriteFile("dossier/note", "ancien");
+    Fill(&Texte, {"nouveau", "texte"});
+    EchoueA = 2;  // the record's write, then the note's
+    EXPECT_EQ(FnWriteFile("note"), RES_CARTE_PLEINE);
+    EXPECT_EQ(EchoueA, 0);
+    EXPECT_FALSE(Exists("dossier/note"));
+    FnClearText(&Texte);
+    EXPECT_EQ(FnReadFile("note"), RES_TEXTE_DU_JOURNAL);
+    EXPECT_FALSE(TexteIncomplet);
+    AttendLignes({"nouveau", "texte"});
+    Texte.Lignes[1].Caracteres[0] = 'T';
+    EXPECT_EQ(FnWriteFile("note"), RES_OK);
+    EXPECT_EQ(ReadFile("dossier/note"), "nouveau\nTexte");
+    EXPECT_EQ(Entries(), std::vector<std::string>{"note"});
 }
