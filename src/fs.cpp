@@ -313,17 +313,6 @@ Resultat FsCreeVide(const char* chemin)
     return RES_OK;
 }
 
-Resultat FsSupprime(const char* chemin)
-{
-    struct stat st;
-    if (lstat(chemin, &st) != 0) return errno == ENOENT ? RES_OK : FsErreur();
-    // Removing an entry changes its folder, not the file: the user has confirmed it by
-    // name. A link is only a name: removing it leaves what it leads to alone.
-    Resultat r = FsDossierModifiablePour(chemin);
-    if (r != RES_OK) return r;
-    return remove(chemin) == 0 || errno == ENOENT ? RES_OK : FsErreur();
-}
-
 Resultat FsRemplaceParTemporaire(const char* cible, unsigned mode, const char* octets, size_t n)
 {
     char dossier[FS_CHEMIN_MAX];

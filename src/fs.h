@@ -103,9 +103,6 @@ bool FsExiste(const char* chemin);
 // RES_DOSSIER_LECTURE_SEULE when the folder that holds chemin has no write bit.
 Resultat FsDossierModifiablePour(const char* chemin);
 
-// Deletes the entry at chemin, as FsEffaceNote does but without a mark.
-Resultat FsSupprime(const char* chemin);
-
 // True when the folder of chemin holds an entry of exactly chemin's name. On FAT a name
 // also finds the entry of another spelling ("Todo" for "todo"); this tells them apart.
 bool FsNomExact(const char* chemin);

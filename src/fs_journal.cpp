@@ -452,7 +452,7 @@ Resultat FsEcritNote(const char* chemin, const char* octets, size_t n)
 Resultat FsEffaceNote(const char* chemin)
 {
     char journal[FS_CHEMIN_MAX];
-    if (!FsExiste(chemin)) return FsSupprime(chemin);
+    if (!FsExiste(chemin)) return errno == ENOENT ? RES_OK : FsErreur();
     // On FAT "todo" finds "Todo": the note itself is gone, and the other one stays.
     if (!FsNomExact(chemin)) return RES_OK;
     Resultat r = FsDossierModifiablePour(chemin);
