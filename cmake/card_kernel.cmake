@@ -16,7 +16,7 @@ if(SCRIVELLE_TESTS AND NOT CMAKE_CROSSCOMPILING)
 
     set(CARD_KERNEL "${CMAKE_SOURCE_DIR}/tests/card/test_kernel.py")
     add_test(NAME card_kernel COMMAND ${Python3_EXECUTABLE} "${CARD_KERNEL}")
-    set_tests_properties(card_kernel PROPERTIES TIMEOUT 600 SKIP_RETURN_CODE 77
+    set_tests_properties(card_kernel PROPERTIES TIMEOUT 600 SKIP_RETURN_CODE 77 COST 50
         ENVIRONMENT "SCRIVELLE_BUILD=${CMAKE_BINARY_DIR}")
     add_custom_target(card_kernel_full
         COMMAND ${CMAKE_COMMAND} -E env "SCRIVELLE_BUILD=${CMAKE_BINARY_DIR}" ${Python3_EXECUTABLE} "${CARD_KERNEL}" --tout
