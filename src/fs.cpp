@@ -74,15 +74,11 @@ Resultat FsErreur()
 {
     switch (errno) {
     case EROFS: return RES_CARTE_LECTURE_SEULE;
-    case ENOSPC:
-    case EDQUOT: return RES_CARTE_PLEINE;
+    case ENOSPC: case EDQUOT: return RES_CARTE_PLEINE;
     case ENOTDIR: return RES_PAS_DOSSIER;
-    case ENOTEMPTY:
-    case EEXIST: return RES_DOSSIER_PLEIN;
-    case EACCES:
-    case EPERM: return RES_REFUS;
-    case ENAMETOOLONG:
-    case EINVAL: return RES_NOM;  // a FAT card refuses some names (a trailing space)
+    case ENOTEMPTY: case EEXIST: return RES_DOSSIER_PLEIN;
+    case EACCES: case EPERM: return RES_REFUS;
+    case ENAMETOOLONG: case EINVAL: return RES_NOM;  // a FAT card refuses some names (a trailing space)
     default: return RES_ECRITURE;
     }
 }
@@ -131,12 +127,13 @@ bool FsNomExact(const char* chemin)
     return FsParcourt(FsEstCherche) != 0;  // unreadable: the call that follows says what holds
 }
 
-// Copies the folder part of chemin (which has one) into dossier.
+// Copies the folder part of chemin into dossier ("." when it has none).
 void FsDossierDe(char* dossier, const char* chemin)
 {
     strcpy(dossier, chemin);
     char* barre = strrchr(dossier, '/');
-    barre[barre == dossier] = 0;  // "/x" is in "/"
+    if (barre) barre[barre == dossier] = 0;  // "/x" is in "/"
+    else strcpy(dossier, ".");
 }
 
 // RES_DOSSIER_LECTURE_SEULE when the folder holding chemin has no write bit: nothing is
@@ -150,22 +147,16 @@ Resultat FsDossierModifiablePour(const char* chemin)
     return (st.st_mode & 0222) != 0 ? RES_OK : RES_DOSSIER_LECTURE_SEULE;
 }
 
-// Makes finished renames, creates and removals in the folder survive a power cut; syncing
-// "." (the folder holding the notes folder) writes the table on the kernel's FAT driver.
-// A failure here does not undo what was done.
-void FsSyncDossier(const char* dossier)
-{
-    int fd = open(dossier, O_RDONLY);
-    if (fd < 0) return;
-    fsync(fd);
-    close(fd);
-}
-
+// Makes finished renames, creates and removals in the folder of chemin survive a power
+// cut. A failure here does not undo what was done.
 void FsSyncDossierDe(const char* chemin)
 {
     char dossier[CHEMIN_MAX];
     FsDossierDe(dossier, chemin);
-    FsSyncDossier(dossier);
+    int fd = open(dossier, O_RDONLY);
+    if (fd < 0) return;
+    fsync(fd);
+    close(fd);
 }
 
 Mot FsCrc(const char* octets, size_t n, Mot crc)
@@ -217,7 +208,9 @@ bool FsEcritNeuf(char* chemin, unsigned mode, const char* octets, size_t n, bool
         ok = k > 0;
         if (ok) octets += k, n -= (size_t)k;
     }
-    if (ok) FsSyncDossier(".");
+    // On the kernel's FAT driver any sync writes the table; the folder holding the notes
+    // folder holds no entry of theirs.
+    if (ok) FsSyncDossierDe("dossier");
     ok = ok && fsync(fd) == 0;
     int erreur = errno;
     if (close(fd) != 0 && ok) {
@@ -477,24 +470,6 @@ bool FsPrendNote(const char* nom)
     return false;
 }
 
-// True when nom is prefixe followed by a name that can be a note.
-bool FsPrefixeDeNote(const char* nom, const char* prefixe)
-{
-    size_t n = strlen(prefixe);
-    return strncmp(nom, prefixe, n) == 0 && FsNomValide(nom + n);
-}
-
-// True when the name has the exact shape of a temporary file of a save through a link.
-bool FsEstTemporaireLien(const char* nom)
-{
-    size_t n = strlen(FS_TEMP_PREFIXE);
-    if (strncmp(nom, FS_TEMP_PREFIXE, n) != 0 || strlen(nom) != n + TEMP_SUFFIXE) return false;
-    for (size_t i = n; nom[i] != 0; i++) {
-        char c = nom[i];
-        if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'))) return false;
-    }
-    return true;
-}
 
 // ---- Saves ----
 
@@ -565,8 +540,18 @@ bool FsNomValide(const char* nom)
 
 bool FsEstTemporaire(const char* nom)
 {
-    return FsEstTemporaireLien(nom) || FsPrefixeDeNote(nom, FS_JOURNAL_PREFIXE) ||
-           FsPrefixeDeNote(nom, FS_JOURNAL_AUTRE) || FsPrefixeDeNote(nom, FS_EFFACE_PREFIXE);
+    static const char* const Prefixes[] = {FS_JOURNAL_PREFIXE, FS_JOURNAL_AUTRE, FS_EFFACE_PREFIXE};
+    for (int i = 0; i < 3; i++) {
+        size_t n = strlen(Prefixes[i]);
+        if (strncmp(nom, Prefixes[i], n) == 0 && FsNomValide(nom + n)) return true;
+    }
+    // A link's temporary file: the prefix and exactly six letters or digits.
+    size_t n = strlen(FS_TEMP_PREFIXE);
+    if (strncmp(nom, FS_TEMP_PREFIXE, n) != 0 || strlen(nom) != n + TEMP_SUFFIXE) return false;
+    for (char c = nom[n]; c != 0; c = nom[++n]) {
+        if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'))) return false;
+    }
+    return true;
 }
 
 bool FsChemin(char* chemin, const char* nom)

@@ -21,7 +21,6 @@
 
 // True when the name can be a note: not empty, not "." or "..", no "/", at most 247 bytes.
 bool FsNomValide(const char* nom);
-
 // True when the name is one the program keeps for itself (above).
 bool FsEstTemporaire(const char* nom);
 
@@ -35,7 +34,6 @@ void FsListeNotes(void (*prendre)(const char* nom));
 
 // True when both paths lead to one file (links followed).
 bool FsMemeFichier(const char* a, const char* b);
-
 // Makes "dossier/" when it is missing; RES_OK when it exists afterwards.
 Resultat FsFaitDossier();
 
