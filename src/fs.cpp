@@ -182,7 +182,7 @@ bool FsLit(const char* chemin, char* octets, size_t n, Mot* longueur, Mot* crc)
     if (fd < 0) return false;
     if (crc) *crc = 0;
     ssize_t k = 1;
-    while (k > 0 && (crc || *longueur < n)) {
+    while (crc || *longueur < n) {
         char* ou = *longueur < n ? octets + *longueur : bloc;
         k = read(fd, ou, *longueur < n ? n - *longueur : sizeof bloc);
         if (k <= 0) break;
