@@ -40,7 +40,7 @@ enum Resultat {
 Resultat FnReadFile(const char* nom);
 
 // Saves Texte under the name without ever damaging the previous file, a power cut
-// included: the text goes to the note's journal first (fs_journal.cpp). On any failure, or
+// included: the text goes to the note's journal first (fs.cpp). On any failure, or
 // when TexteIncomplet is set, the note is left untouched and the result says why. Either
 // way the cursor goes to the last line, the window to the last six lines.
 Resultat FnWriteFile(const char* nom);

@@ -75,9 +75,11 @@ TEST_F(HostileCard, NamesOfEveryLength)
 // again by a scan: the note would vanish from sight.
 TEST_F(HostileCard, CreateRefusesTheNamesOfASavesTemporaryFiles)
 {
-    FnCreateFile(".sauve-Ab3xY9");
+    for (const std::string name : {".sauve-Ab3xY9", ".sauve-az09AZ"}) {  // the letters' and digits' ends
+        FnCreateFile(name.c_str());
+        EXPECT_FALSE(Exists("dossier/" + name)) << name;
+    }
     EXPECT_EQ(ListeFichier.NbLignes, 0);
-    EXPECT_FALSE(Exists("dossier/.sauve-Ab3xY9"));
     for (const char* name : {".sauve-Ab3xY", ".sauve-Ab3xY9z", ".sauve-Ab3x.9"}) FnCreateFile(name);
     std::vector<std::string> created = Lines();
     Restart();

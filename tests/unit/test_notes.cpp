@@ -513,12 +513,16 @@ TEST_F(Notes, StartUpActsOnlyOnWholeRecords)
     EXPECT_EQ(Entries().size(), reste.size());
 }
 
-// A card that refuses the note's write once the old note is removed: the save says so,
-// opening the note shows the text of that save and says so, and the next save writes it.
+// A card that refuses the record: the note is kept. One that refuses the note's write once
+// the old note is removed: the save says so, opening the note shows the text of that save
+// and says so, and the next save writes it.
 TEST_F(Notes, SaveFailingOnceTheNoteIsRemovedLeavesItsTextOpenable)
 {
     WriteFile("dossier/note", "ancien");
     Fill(&Texte, {"nouveau", "texte"});
+    EchoueA = 1;  // the record's write: the note is not touched
+    EXPECT_EQ(FnWriteFile("note"), RES_CARTE_PLEINE);
+    EXPECT_EQ(ReadFile("dossier/note"), "ancien");
     EchoueA = 2;  // the record's write, then the note's
     EXPECT_EQ(FnWriteFile("note"), RES_CARTE_PLEINE);
     EXPECT_EQ(EchoueA, 0);
