@@ -27,24 +27,9 @@ static void note_ouverture(const char* chemin, int fd)
     if (fd >= 0 && image && strcmp(chemin, image) == 0) fd_image = fd;
 }
 
-#define OUVERTURE(nom)                                                        \
-    int nom(const char* chemin, int drapeaux, ...)                            \
-    {                                                                         \
-        static int (*vrai)(const char*, int, ...);                            \
-        mode_t mode = 0;                                                      \
-        if (!vrai) vrai = (int (*)(const char*, int, ...))dlsym(RTLD_NEXT, #nom); \
-        if (drapeaux & O_CREAT) {                                             \
-            va_list ap;                                                       \
-            va_start(ap, drapeaux);                                           \
-            mode = va_arg(ap, mode_t);                                        \
-            va_end(ap);                                                       \
-        }                                                                     \
-        int fd = vrai(chemin, drapeaux, mode);                                \
-        note_ouverture(chemin, fd);                                           \
-        return fd;                                                            \
-    }
-OUVERTURE(open)
-OUVERTURE(open64)
+#include "ouverture.h"
+OUVERTURE(open, note_ouverture)
+OUVERTURE(open64, note_ouverture)
 
 static void compte(void)
 {

@@ -67,25 +67,15 @@ static void image_ouverte(const char* chemin, int fd)
     carte_de[fd] = i + 1;
 }
 
-#define OUVERTURE(nom)                                                            \
-    int nom(const char* chemin, int drapeaux, ...)                                \
-    {                                                                             \
-        static int (*vrai)(const char*, int, ...);                                \
-        mode_t mode = 0;                                                          \
-        if (!vrai) vrai = (int (*)(const char*, int, ...))dlsym(RTLD_NEXT, #nom); \
-        if (drapeaux & O_CREAT) {                                                 \
-            va_list ap;                                                           \
-            va_start(ap, drapeaux);                                               \
-            mode = va_arg(ap, mode_t);                                            \
-            va_end(ap);                                                           \
-        }                                                                         \
-        int fd = vrai(chemin, drapeaux, mode);                                    \
-        image_ouverte(chemin, fd);                                                \
-        marque_creee(chemin);                                                     \
-        return fd;                                                                \
-    }
-OUVERTURE(open)
-OUVERTURE(open64)
+static void ouverte(const char* chemin, int fd)
+{
+    image_ouverte(chemin, fd);
+    marque_creee(chemin);
+}
+
+#include "ouverture.h"
+OUVERTURE(open, ouverte)
+OUVERTURE(open64, ouverte)
 
 /* hostfs makes a new file with mknod. */
 int mknod(const char* chemin, mode_t mode, dev_t dev)

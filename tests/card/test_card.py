@@ -172,7 +172,9 @@ def prepare(c):
     c.sous(pose)
 
 
-def operations(dossier):
+def operations(dossier, nom_grand='grand'):
+    """(name, the driver's arguments, the note touched, its texts before and after);
+    nom_grand names the note of several clusters."""
     nouveau = os.path.join(dossier, 'nouveau')
     grand = os.path.join(dossier, 'grand')
     with open(nouveau, 'wb') as f:
@@ -181,8 +183,8 @@ def operations(dossier):
         f.write(GRAND[::-1] + GRAND[:2000])
     return [
         ('save of a note of one cluster', ['save', 'todo', nouveau], 'todo', [TODO, TODO + b'x']),
-        ('save of a note of several clusters', ['save', 'grand', grand], 'grand',
-         [GRAND, GRAND[::-1] + GRAND[:2000]]),
+        ('save of a %snote of several clusters' % ('' if nom_grand == 'grand' else 'long-named '),
+         ['save', nom_grand, grand], nom_grand, [GRAND, GRAND[::-1] + GRAND[:2000]]),
         ('create', ['create', 'neuve'], 'neuve', [None, b'']),
         ('delete', ['delete', 'todo'], 'todo', [TODO, None]),
     ]

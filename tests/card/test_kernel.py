@@ -30,7 +30,7 @@ import time
 from concurrent.futures import ThreadPoolExecutor
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from test_card import AUTRE, GRAND, TODO  # noqa: E402
+from test_card import AUTRE, GRAND, TODO, operations  # noqa: E402
 
 BUILD = os.path.abspath(os.environ.get('SCRIVELLE_BUILD', 'build'))
 CARTE = os.path.join(BUILD, "scrivelle_carte_seule")
@@ -220,22 +220,6 @@ class Cas:
         self.quoi, self.nom, self.image, self.note, self.permis = quoi, nom, image, note, permis
 
 
-def operations(dossier):
-    """(name, the driver's arguments, the note touched, its texts before and after)."""
-    nouveau, grand = os.path.join(dossier, 'nouveau'), os.path.join(dossier, 'grand')
-    with open(nouveau, 'wb') as f:
-        f.write(TODO + b'x')  # the note opened, "x" typed, saved
-    with open(grand, 'wb') as f:
-        f.write(GRAND[::-1] + GRAND[:2000])
-    return [
-        ('save of a note of one cluster', ['save', 'todo', nouveau], 'todo', [TODO, TODO + b'x']),
-        ('save of a long-named note of several clusters', ['save', LONG, grand], LONG,
-         [GRAND, GRAND[::-1] + GRAND[:2000]]),
-        ('create', ['create', 'neuve'], 'neuve', [None, b'']),
-        ('delete', ['delete', 'todo'], 'todo', [TODO, None]),
-    ]
-
-
 def sous_noyau(ubd, c, commande):
     """A shell line running the driver in the card's root, its flushes marked."""
     return '(cd $M && env ECRITURES_UBD=%s ECRITURES_CARTE=%s ECRITURES_MARQUES=$Q %s %s)' % (
@@ -253,7 +237,7 @@ def enregistre(noyau, dossier):
     for nom, octets in BASE.items():
         with open(os.path.join(notes, nom), 'wb') as f:
             f.write(octets)
-    ops = operations(dossier)
+    ops = operations(dossier, LONG)
     noms = ['op%d' % i for i in range(len(ops))]
     for n in noms:
         shutil.copy(vierge, os.path.join(noyau.cartes, n + '.img'))
