@@ -1,36 +1,26 @@
 // The notes folder's files: saves and deletes that survive a power cut on a FAT card, and
 // the start-up that finishes or undoes them.
 //
-// FAT drivers do not rename atomically (one removes both names before writing the new one,
-// another points the new name at the data before removing the old), so no note is renamed.
-// A save or a delete first writes a record: a new file named after the note (".copie-" +
-// name) holding a header and the note's name under one CRC, then its new text under
-// another. Then
-//   a save:   the note is removed, then written anew from the same bytes;
-//   a delete: the note is removed;
-// and the record is retired (its magic changed and synced), then removed. At the next
-// start a whole record is the truth: a save's note that holds neither its old text nor
-// its new one is written anew from it, a delete's note goes. A record whose header checks
-// but not its text was cut before the note was touched, and goes, as a retired one does.
-// The start-up acts on nothing else the program cannot prove it wrote: only a file with a
-// record's name and no byte but zeros goes too, having nothing to lose.
+// FAT drivers do not rename atomically, so no note is renamed. A save or a delete first
+// writes a record, ".copie-" + the note's name: a header and the name under one CRC-32, then
+// the new text under another. A save then removes the note and writes it anew; a delete
+// removes it. Last the record is retired (its magic changed and synced) and removed. At the
+// next start a whole record is the truth: a save's note that holds neither its old text nor
+// its new one is written anew from it, a delete's note goes. A record whose text does not
+// check was cut before the note was touched and goes, as a retired one does. Nothing else
+// goes but a record-named file of zeros and a stray entry (below).
 //
-// The kernel's FAT driver orders nothing but what a sync orders, and a file's sync writes
-// its data, then its entry, then the table. So:
-// - a new file is written, the table synced through the folder that holds the notes
-//   folder, then the file: its entry names clusters only once the table holds them, and
-//   its name and first cluster land in one write;
-// - a removed file is kept open across its unlink and the folder's sync: the driver frees
-//   its clusters only at the last close, once the entry's removal is on the card;
-// - a record is retired before it goes, so that free clusters never hold a whole record
-//   that a new file, whose entry landed before its data, would show.
-// A torn folder sector may remove a long name's entries but keep its short one
-// ("COPIE-~1", "LISTED~1"): such a name holding a record is read as one, and one holding
-// exactly a record's old or new text is that note's stray entry, which the start-up removes.
+// The kernel's FAT driver orders only what a sync orders; a file's sync writes its data,
+// then its entry, then the table. So a new file is written, the table synced, then the
+// file: its entry never names free clusters. A removed file is held open across its unlink
+// and the folder's sync, so its clusters are freed only once the removal is on the card. A
+// record is retired before it goes, so that free clusters never hold a whole record that a
+// new file, its entry landed before its data, would show. A torn folder sector may keep
+// only a long name's short entry ("COPIE-~1"): it is read as a record when it holds one,
+// or as the stray entry of the note whose old or new text it holds exactly.
 //
-// A note reached through a link is saved otherwise: its file is replaced by a temporary
-// file (".sauve-XXXXXX") written beside it and renamed over it, as the file systems that
-// have links rename atomically.
+// A note reached through a link is saved by renaming a temporary file (".sauve-XXXXXX")
+// over its file: the file systems that have links rename atomically.
 #include <dirent.h>
 #include <errno.h>
 #include <fcntl.h>
@@ -52,20 +42,18 @@ typedef unsigned int Mot;  // 32 bits on every target of the program
 // A record: magic; CRC-32 of the rest of the header and of the name; length (EFFACEMENT
 // for a delete) and CRC-32 of the new text; length (SANS_NOTE when there was none) and
 // CRC-32 of the note's text before; the note's permission bits; the length of its name;
-// then the name and the new text. A header that checks is the program's; the record is
-// whole when the text checks too.
+// then the name and the new text.
 const char Magie[4] = {'S', 'C', 'J', '2'};
 const char MagieRetiree[4] = {'S', 'C', 'J', '-'};
 enum {
     ENTETE = 32,
     JOURNAL_MAX = ENTETE + NOM_LONGUEUR_MAX + NOTE_OCTETS_MAX,
-    CHEMIN_MAX = 4096,  // a linked note's file may lie anywhere
-    TEMP_SUFFIXE = 6    // letters and digits that mkstemp puts after the prefix
+    CHEMIN_MAX = 4096  // a linked note's file may lie anywhere
 };
 const Mot SANS_NOTE = 0xffffffffu;
 const Mot EFFACEMENT = 0xfffffffeu;
 
-enum Sorte { PAS_JOURNAL, JOURNAL_COUPE, JOURNAL_ACTIF, JOURNAL_RETIRE };
+enum Sorte { PAS_JOURNAL, JOURNAL_ACTIF, JOURNAL_RETIRE };  // a cut record is as good as retired
 
 // The record being written or read last; one more byte than the largest tells a longer file.
 char Journal[JOURNAL_MAX + 1];
@@ -83,13 +71,16 @@ Resultat FsErreur()
     }
 }
 
-// Writes "dossier/" + prefixe + nom into chemin: "dossier/" and a prefix of 8 bytes at most
-// before a name from the folder (255 bytes at most) fit CHEMIN_MAX.
+bool FsNomValide(const char* nom)
+{
+    return nom[0] != 0 && strcmp(nom, ".") != 0 && strcmp(nom, "..") != 0 && strchr(nom, '/') == 0 &&
+           strlen(nom) <= (size_t)NOM_LONGUEUR_MAX;
+}
+
+// "dossier/" + prefixe (8 bytes at most) + nom (a folder's entry: 255 at most) into chemin.
 void FsCheminDe(char* chemin, const char* prefixe, const char* nom)
 {
-    strcpy(chemin, DOSSIER_NOTES);
-    strcat(chemin, prefixe);
-    strcat(chemin, nom);
+    strcat(strcat(strcpy(chemin, DOSSIER_NOTES), prefixe), nom);
 }
 
 const char* FsNomDe(const char* chemin)
@@ -97,17 +88,15 @@ const char* FsNomDe(const char* chemin)
     return chemin + strlen(DOSSIER_NOTES);
 }
 
-// The one walk of the notes folder: voit(nom) for every entry but "." and "..", until it
-// answers true. 1 when it did, 0 when it never did, -1 when the folder cannot be read.
+// The one walk of the notes folder: voit(nom) for every entry ("." and ".." are neither notes
+// nor files) until it answers true. 1 when it did, 0 when it never did, -1: unreadable.
 int FsParcourt(bool (*voit)(const char* nom))
 {
     DIR* dossier = opendir(DOSSIER_NOTES);
     if (dossier == 0) return -1;
     struct dirent* e;
     bool trouve = false;
-    while (!trouve && (e = readdir(dossier)) != 0) {
-        trouve = strcmp(e->d_name, ".") != 0 && strcmp(e->d_name, "..") != 0 && voit(e->d_name);
-    }
+    while (!trouve && (e = readdir(dossier)) != 0) trouve = voit(e->d_name);
     closedir(dossier);
     return trouve ? 1 : 0;
 }
@@ -119,21 +108,20 @@ bool FsEstCherche(const char* nom)
     return strcmp(nom, Cherche) == 0;
 }
 
-// True when the folder holds an entry of exactly chemin's name. On FAT a name also finds
-// the entry of another spelling ("Todo" for "todo"); this tells them apart.
+// True when the folder holds an entry of exactly chemin's name: on FAT a name also finds
+// the entry of another spelling ("Todo" for "todo").
 bool FsNomExact(const char* chemin)
 {
     Cherche = FsNomDe(chemin);
     return FsParcourt(FsEstCherche) != 0;  // unreadable: the call that follows says what holds
 }
 
-// Copies the folder part of chemin into dossier ("." when it has none).
+// Copies the folder part of chemin, which has one, into dossier.
 void FsDossierDe(char* dossier, const char* chemin)
 {
     strcpy(dossier, chemin);
     char* barre = strrchr(dossier, '/');
-    if (barre) barre[barre == dossier] = 0;  // "/x" is in "/"
-    else strcpy(dossier, ".");
+    barre[barre == dossier] = 0;  // "/x" is in "/"
 }
 
 // RES_DOSSIER_LECTURE_SEULE when the folder holding chemin has no write bit: nothing is
@@ -143,12 +131,11 @@ Resultat FsDossierModifiablePour(const char* chemin)
     char dossier[CHEMIN_MAX];
     struct stat st;
     FsDossierDe(dossier, chemin);
-    if (stat(dossier, &st) != 0) return RES_OK;  // the call that follows says what holds
-    return (st.st_mode & 0222) != 0 ? RES_OK : RES_DOSSIER_LECTURE_SEULE;
+    // Unreadable: the call that follows says what holds.
+    return stat(dossier, &st) != 0 || (st.st_mode & 0222) != 0 ? RES_OK : RES_DOSSIER_LECTURE_SEULE;
 }
 
-// Makes finished renames, creates and removals in the folder of chemin survive a power
-// cut. A failure here does not undo what was done.
+// Makes the renames, creates and removals done in chemin's folder last; a failure undoes none.
 void FsSyncDossierDe(const char* chemin)
 {
     char dossier[CHEMIN_MAX];
@@ -169,9 +156,8 @@ Mot FsCrc(const char* octets, size_t n, Mot crc)
     return ~crc;
 }
 
-// The one reader of the layer's own files: a regular file (never through a link), its
-// first n bytes into octets and their count in *longueur. With crc, read to its end: its
-// whole length and CRC-32. False when it cannot be read.
+// The one reader: a regular file (never through a link), its first n bytes into octets, their
+// count in *longueur; with crc, read to its end for its length and CRC-32. False: unreadable.
 bool FsLit(const char* chemin, char* octets, size_t n, Mot* longueur, Mot* crc)
 {
     char bloc[1024];
@@ -193,34 +179,24 @@ bool FsLit(const char* chemin, char* octets, size_t n, Mot* longueur, Mot* crc)
     return k >= 0;
 }
 
-// The one writer: creates the file at chemin (O_EXCL: nothing of that name is ever opened;
-// a name ending in XXXXXX is made unique by mkstemp) and writes the n bytes, synced after
-// the table. False, errno set, with no file left, on any failure.
+// The one writer: creates chemin (O_EXCL, or mkstemp for a temporary name), writes the n
+// bytes and syncs them after the table. False, errno set, no file left, on any failure.
 bool FsEcritNeuf(char* chemin, unsigned mode, const char* octets, size_t n, bool temporaire)
 {
     int fd = temporaire ? mkstemp(chemin) : open(chemin, O_WRONLY | O_CREAT | O_EXCL, (mode_t)mode);
     if (fd < 0) return false;
-    // open() applies the umask; a driver without chmod keeps what it has: never a failure.
-    fchmod(fd, (mode_t)mode);
-    bool ok = true;
-    while (ok && n > 0) {
-        ssize_t k = write(fd, octets, n);
-        ok = k > 0;
-        if (ok) octets += k, n -= (size_t)k;
+    fchmod(fd, (mode_t)mode);  // past the umask; a driver without chmod keeps its own: no failure
+    ssize_t k = 1;
+    while (k > 0 && n > 0) {
+        k = write(fd, octets, n);
+        if (k > 0) octets += k, n -= (size_t)k;
     }
-    // On the kernel's FAT driver any sync writes the table; the folder holding the notes
-    // folder holds no entry of theirs.
-    if (ok) FsSyncDossierDe("dossier");
-    ok = ok && fsync(fd) == 0;
+    // Any sync writes the kernel driver's table; the notes' parent folder holds none of them.
+    if (n == 0) FsSyncDossierDe("./dossier");
+    bool ok = n == 0 && fsync(fd) == 0;
     int erreur = errno;
-    if (close(fd) != 0 && ok) {
-        ok = false;
-        erreur = errno;
-    }
-    if (!ok) {
-        unlink(chemin);
-        errno = erreur;
-    }
+    if (close(fd) != 0 && ok) ok = false, erreur = errno;
+    if (!ok) unlink(chemin), errno = erreur;
     return ok;
 }
 
@@ -265,23 +241,18 @@ const char* FsTexte()
     return Journal + ENTETE + FsLitMot(Journal + 28);
 }
 
-// True when bytes of that length and CRC are the record's new text (champ 8) or the note's
-// text before (champ 16).
+// True when bytes of that length and CRC are the new text (champ 8) or the old one (16).
 bool FsTexteEst(Mot longueur, Mot crc, int champ)
 {
     return longueur == FsLitMot(Journal + champ) && crc == FsLitMot(Journal + champ + 4);
 }
 
-// True when the name is one a FAT driver makes up as a short name: at most 8 + 1 + 3
-// bytes, no small letter, a "~" and a digit.
+// A short name a FAT driver makes up: 8 + 1 + 3 bytes at most, no small letter, "~" and a digit.
 bool FsNomCourt(const char* nom)
 {
     const char* tilde = strchr(nom, '~');
-    if (strlen(nom) > 12 || tilde == 0 || tilde[1] < '0' || tilde[1] > '9') return false;
-    for (const char* c = nom; *c; c++) {
-        if (*c >= 'a' && *c <= 'z') return false;
-    }
-    return true;
+    return strlen(nom) <= 12 && tilde != 0 && tilde[1] >= '0' && tilde[1] <= '9' &&
+           strpbrk(nom, "abcdefghijklmnopqrstuvwxyz") == 0;
 }
 
 bool FsNomDeJournal(const char* nom)
@@ -289,9 +260,8 @@ bool FsNomDeJournal(const char* nom)
     return strncmp(nom, FS_JOURNAL_PREFIXE, 7) == 0 || strncmp(nom, FS_JOURNAL_AUTRE, 7) == 0;
 }
 
-// Reads the file at chemin into Journal. The program's when its header checks and its file
-// is named after the note it names (or has a short name); note then holds that note's
-// path. JOURNAL_COUPE when its text is not whole: cut while it was written.
+// Reads chemin into Journal: a record when its header checks and its file is named after
+// the note it names (or has a short name); note, when given, then holds the note's path.
 Sorte FsLitJournal(const char* chemin, char* note)
 {
     Mot n = 0;
@@ -303,24 +273,19 @@ Sorte FsLitJournal(const char* chemin, char* note)
         return PAS_JOURNAL;
     }
     // The name is read from the card: it must be a note's, and the file's.
-    char nom[NOM_LONGUEUR_MAX + 1];
+    char nom[NOM_LONGUEUR_MAX + 1] = "";
     memcpy(nom, Journal + ENTETE, l);
-    nom[l] = 0;
-    FsCheminDe(note, "", nom);
+    if (note) FsCheminDe(note, "", nom);
     const char* fichier = FsNomDe(chemin);
     bool nomme = FsNomDeJournal(fichier) && strcmp(fichier + 7, nom) == 0;
     if (strlen(nom) != l || !FsNomValide(nom) || !(nomme || FsNomCourt(fichier))) return PAS_JOURNAL;
-    if (!actif) return JOURNAL_RETIRE;
     Mot t = FsTexteLongueur();
-    return t <= NOTE_OCTETS_MAX && ENTETE + l + t == n && FsCrc(FsTexte(), t, 0) == FsLitMot(Journal + 12)
-               ? JOURNAL_ACTIF
-               : JOURNAL_COUPE;
+    if (!actif || t > NOTE_OCTETS_MAX || ENTETE + l + t != n) return JOURNAL_RETIRE;
+    return FsCrc(FsTexte(), t, 0) == FsLitMot(Journal + 12) ? JOURNAL_ACTIF : JOURNAL_RETIRE;
 }
 
-// Writes the record of a save (the n bytes) or of a delete (octets null) of the note at
-// note, with the note's permission bits; its path in journal. A file that already has the
-// record's name and is not one is someone else's: the other name is taken. False, errno
-// set, when it cannot be written.
+// Writes the record of a save (the n bytes) or delete (octets null) of note, its path in
+// journal; a stranger's file under its name makes it take the other. False, errno set: failed.
 bool FsEcritJournal(char* journal, const char* note, const char* octets, size_t n, unsigned mode)
 {
     struct stat st;
@@ -328,13 +293,10 @@ bool FsEcritJournal(char* journal, const char* note, const char* octets, size_t 
     if (lstat(note, &st) == 0 && S_ISREG(st.st_mode) && !FsLit(note, 0, 0, &ancienne, &crc)) return false;
     const char* nom = FsNomDe(note);
     Mot l = (Mot)strlen(nom);
+    const Mot champs[6] = {octets ? (Mot)n : EFFACEMENT, FsCrc(octets, octets ? n : 0, 0), ancienne, crc,
+                           mode, l};
     memcpy(Journal, Magie, 4);
-    FsPoseMot(Journal + 8, octets ? (Mot)n : EFFACEMENT);
-    FsPoseMot(Journal + 12, FsCrc(octets, octets ? n : 0, 0));
-    FsPoseMot(Journal + 16, ancienne);
-    FsPoseMot(Journal + 20, crc);
-    FsPoseMot(Journal + 24, mode);
-    FsPoseMot(Journal + 28, l);
+    for (int i = 0; i < 6; i++) FsPoseMot(Journal + 8 + 4 * i, champs[i]);
     memcpy(Journal + ENTETE, nom, l);
     if (octets) memcpy(Journal + ENTETE + l, octets, n);
     FsPoseMot(Journal + 4, FsCrc(Journal + 8, ENTETE - 8 + l, 0));
@@ -356,19 +318,17 @@ bool FsRetireJournal(const char* journal)
     return ok && FsRetire(journal);
 }
 
-// The first of the note's two record names that holds one of the program's records (its
-// path in journal, Journal read), or PAS_JOURNAL.
+// The note's record under either name (its path in journal, Journal read), or PAS_JOURNAL.
 Sorte FsJournalDe(const char* note, char* journal)
 {
-    char autre[CHEMIN_MAX];
     FsCheminDe(journal, FS_JOURNAL_PREFIXE, FsNomDe(note));
-    Sorte sorte = FsLitJournal(journal, autre);
+    Sorte sorte = FsLitJournal(journal, 0);
     if (sorte != PAS_JOURNAL) return sorte;
     FsCheminDe(journal, FS_JOURNAL_AUTRE, FsNomDe(note));
-    return FsLitJournal(journal, autre);
+    return FsLitJournal(journal, 0);
 }
 
-// ---- Start-up ----
+// ---- Start-up: removals first, in passes; then writes ----
 
 bool Change;  // the pass removed something: the folder is read again
 
@@ -379,8 +339,7 @@ Mot EgareeLongueur, EgareeCrc;
 // True when nom is a whole record of another note whose old or new text the stray holds.
 bool FsEstJournalDeEgaree(const char* nom)
 {
-    char chemin[CHEMIN_MAX];
-    char note[CHEMIN_MAX];
+    char chemin[CHEMIN_MAX], note[CHEMIN_MAX];
     FsCheminDe(chemin, "", nom);
     return FsLitJournal(chemin, note) == JOURNAL_ACTIF && strcmp(note, Egaree) != 0 &&
            (FsTexteEst(EgareeLongueur, EgareeCrc, 16) || FsTexteEst(EgareeLongueur, EgareeCrc, 8));
@@ -390,62 +349,54 @@ bool FsEstJournalDeEgaree(const char* nom)
 // text of a whole record of the folder is a stray short entry of that record's note.
 bool FsPasseEgarees(const char* nom)
 {
-    char note[CHEMIN_MAX];
     FsCheminDe(Egaree, "", nom);
-    if (FsNomCourt(nom) && FsLitJournal(Egaree, note) == PAS_JOURNAL &&
+    if (FsNomCourt(nom) && FsLitJournal(Egaree, 0) == PAS_JOURNAL &&
         FsLit(Egaree, 0, 0, &EgareeLongueur, &EgareeCrc) && FsParcourt(FsEstJournalDeEgaree) == 1) {
         FsRetire(Egaree);
     }
     return false;
 }
 
-// An active record, first pass: its removals. True when it is all done and the record may
-// go; a note left to write is written by the second pass.
+// An active record's removals. True when all are done and the record may go.
 bool FsRetireSelonJournal(const char* note)
 {
-    struct stat st;
-    if (FsEffacement()) return FsRetire(note);
-    if (lstat(note, &st) != 0 || !S_ISREG(st.st_mode)) return false;  // to write, or no note's file
     Mot longueur, crc;
-    if (!FsLit(note, 0, 0, &longueur, &crc)) return false;
+    if (FsEffacement()) return FsRetire(note);
+    if (!FsLit(note, 0, 0, &longueur, &crc)) return false;  // to write, or no note's file
     if (FsTexteEst(longueur, crc, 16)) return true;  // cut before the note was touched
-    // Its entry landed, not its data: written over in place by the second pass.
+    // Its entry landed, not its data: written over in place.
     if (longueur == FsLitMot(Journal + 8) && !FsTexteEst(longueur, crc, 8)) return false;
-    // Missing its new text, or holding it on an entry that another driver may have written
-    // before the table: written anew.
+    // Not its new text, or on an entry another driver may have written before the table.
     if (FsRetire(note)) Change = true;
     return false;
 }
 
-// First pass over one entry: the removals.
 bool FsPasseRetraits(const char* nom)
 {
-    char chemin[CHEMIN_MAX];
-    char note[CHEMIN_MAX];
+    char chemin[CHEMIN_MAX], note[CHEMIN_MAX];
     FsCheminDe(chemin, "", nom);
     Mot n = 0;
     Sorte sorte = FsLitJournal(chemin, note);
     if (sorte == PAS_JOURNAL) {
-        // A file under a record's name that holds no byte but zeros has nothing to lose: a
-        // cut left it there, its entry on the card before its first byte.
-        bool vide = FsEstTemporaire(nom) && FsNomDeJournal(nom) && FsLit(chemin, Journal, sizeof Journal, &n, 0) && n < sizeof Journal;
+        // A record-named file of nothing but zeros has nothing to lose: a cut left it, its
+        // entry on the card before its first byte.
+        bool vide = FsEstTemporaire(nom) && FsNomDeJournal(nom) &&
+                    FsLit(chemin, Journal, sizeof Journal, &n, 0) && n < sizeof Journal;
         for (Mot i = 0; vide && i < n; i++) vide = Journal[i] == 0;
         if (vide && FsRetire(chemin)) Change = true;
-    } else if (sorte != JOURNAL_ACTIF) {
-        if (FsRetire(chemin)) Change = true;  // retired, or cut before the note was touched
+    } else if (sorte == JOURNAL_RETIRE) {
+        if (FsRetire(chemin)) Change = true;
     } else if (FsRetireSelonJournal(note) && FsRetireJournal(chemin)) {
         Change = true;
     }
     return false;
 }
 
-// Second pass over one entry: a save's record writes its note, anew when it is missing
-// (O_EXCL keeps any other), or over in place when its entry landed without its data, so
-// that no removal can leave a stray short entry.
+// A save's record writes its note anew (O_EXCL keeps any other), or over in place when its
+// entry landed without its data: no removal, which could leave a stray short entry.
 bool FsPasseEcritures(const char* nom)
 {
-    char chemin[CHEMIN_MAX];
-    char note[CHEMIN_MAX];
+    char chemin[CHEMIN_MAX], note[CHEMIN_MAX];
     FsCheminDe(chemin, "", nom);
     if (FsLitJournal(chemin, note) != JOURNAL_ACTIF || FsEffacement()) return false;
     Mot longueur = 0, crc;
@@ -460,8 +411,6 @@ bool FsPasseEcritures(const char* nom)
     return false;
 }
 
-// ---- Listing ----
-
 void (*Prendre)(const char* nom);  // FsListeNotes' caller
 
 bool FsPrendNote(const char* nom)
@@ -470,24 +419,20 @@ bool FsPrendNote(const char* nom)
     return false;
 }
 
-
-// ---- Saves ----
-
 // A note that may be read: a regular file with a read bit.
 bool FsLisible(const struct stat& st)
 {
     return S_ISREG(st.st_mode) && (st.st_mode & 0444) != 0;
 }
 
-// The file a save of chemin replaces (chemin itself, or the regular file a link leads to,
-// so that the link stays a link) and the permission bits of its new text; the reason when
-// the note may not be replaced. A new note gets the bits a new file gets under the umask.
+// The file a save of chemin replaces (chemin, or the regular file a link leads to) and the
+// bits of its new text (a new note's: the umask's), or why the note may not be replaced.
 Resultat FsCible(const char* chemin, char* cible, mode_t* mode)
 {
     struct stat st;
+    strcpy(cible, chemin);
     if (lstat(chemin, &st) != 0) {
         if (errno != ENOENT) return FsErreur();
-        strcpy(cible, chemin);
         mode_t masque = umask(0);
         umask(masque);
         *mode = 0666 & ~masque;
@@ -495,14 +440,9 @@ Resultat FsCible(const char* chemin, char* cible, mode_t* mode)
     }
     // On FAT "todo" also finds "Todo": only the note's own entry is ever replaced.
     if (!FsNomExact(chemin)) return RES_AUTRE_GRAPHIE;
-    if (S_ISLNK(st.st_mode)) {
-        if (realpath(chemin, cible) == 0 || stat(cible, &st) != 0) return RES_LIEN_MORT;
-        if (!S_ISREG(st.st_mode)) return RES_LIEN_AUTRE;
-    } else if (S_ISREG(st.st_mode)) {
-        strcpy(cible, chemin);
-    } else {
-        return RES_PAS_NOTE;
-    }
+    bool lien = S_ISLNK(st.st_mode);
+    if (lien && (realpath(chemin, cible) == 0 || stat(cible, &st) != 0)) return RES_LIEN_MORT;
+    if (!S_ISREG(st.st_mode)) return lien ? RES_LIEN_AUTRE : RES_PAS_NOTE;
     if ((st.st_mode & 0222) == 0) return RES_NOTE_LECTURE_SEULE;
     // A user other than root may still be refused what the bits allow someone else.
     if (access(cible, W_OK) != 0) return errno == EACCES ? RES_NOTE_LECTURE_SEULE : FsErreur();
@@ -510,8 +450,7 @@ Resultat FsCible(const char* chemin, char* cible, mode_t* mode)
     return FsDossierModifiablePour(cible);
 }
 
-// Replaces a link's file cible by the n bytes: a temporary file beside it, written and
-// synced, renamed over it. No temporary file is left on any failure.
+// Replaces a link's file by a temporary file beside it, renamed over it; none left on failure.
 Resultat FsRemplaceLien(const char* cible, mode_t mode, const char* octets, size_t n)
 {
     char temp[CHEMIN_MAX];
@@ -519,24 +458,13 @@ Resultat FsRemplaceLien(const char* cible, mode_t mode, const char* octets, size
     strcpy(temp, cible);
     strcpy(strrchr(temp, '/') + 1, FS_TEMP_PREFIXE "XXXXXX");
     if (!FsEcritNeuf(temp, mode, octets, n, true)) return FsErreur();
-    if (rename(temp, cible) != 0) {
-        Resultat r = FsErreur();
-        unlink(temp);
-        return r;
-    }
-    FsSyncDossierDe(cible);
-    return RES_OK;
+    Resultat r = rename(temp, cible) == 0 ? RES_OK : FsErreur();
+    if (r == RES_OK) FsSyncDossierDe(cible);
+    else unlink(temp);
+    return r;
 }
 
 }  // namespace
-
-bool FsNomValide(const char* nom)
-{
-    if (nom == 0 || nom[0] == 0) return false;
-    if (strcmp(nom, ".") == 0 || strcmp(nom, "..") == 0) return false;
-    if (strchr(nom, '/') != 0) return false;
-    return strlen(nom) <= (size_t)NOM_LONGUEUR_MAX;
-}
 
 bool FsEstTemporaire(const char* nom)
 {
@@ -546,12 +474,9 @@ bool FsEstTemporaire(const char* nom)
         if (strncmp(nom, Prefixes[i], n) == 0 && FsNomValide(nom + n)) return true;
     }
     // A link's temporary file: the prefix and exactly six letters or digits.
-    size_t n = strlen(FS_TEMP_PREFIXE);
-    if (strncmp(nom, FS_TEMP_PREFIXE, n) != 0 || strlen(nom) != n + TEMP_SUFFIXE) return false;
-    for (char c = nom[n]; c != 0; c = nom[++n]) {
-        if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'))) return false;
-    }
-    return true;
+    const char* suffixe = nom + strlen(FS_TEMP_PREFIXE);
+    return strncmp(nom, FS_TEMP_PREFIXE, strlen(FS_TEMP_PREFIXE)) == 0 && strlen(suffixe) == 6 &&
+           strspn(suffixe, "0123456789abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ") == 6;
 }
 
 bool FsChemin(char* chemin, const char* nom)
@@ -576,10 +501,9 @@ bool FsMemeFichier(const char* a, const char* b)
 
 Resultat FsFaitDossier()
 {
-    if (mkdir("dossier", 0777) == 0) return RES_OK;
-    if (errno != EEXIST) return FsErreur();
     struct stat st;
-    if (stat("dossier", &st) != 0) return FsErreur();
+    if (mkdir("dossier", 0777) == 0) return RES_OK;
+    if (errno != EEXIST || stat("dossier", &st) != 0) return FsErreur();
     return S_ISDIR(st.st_mode) ? RES_OK : RES_PAS_DOSSIER;
 }
 
@@ -597,8 +521,7 @@ Resultat FsLitNote(const char* chemin, char* octets, size_t taille, size_t* lus)
         return RES_TEXTE_DU_JOURNAL;
     }
     bool lien = S_ISLNK(st.st_mode);
-    // Looked at before opening, as opening a device can act on it; looked at again through
-    // the descriptor, as the entry may have changed in between.
+    // Looked at before opening, which acts on a device, and through the descriptor after.
     if (stat(chemin, &st) != 0) return lien ? RES_LIEN_MORT : RES_INCOMPLETE;
     if (!FsLisible(st)) return lien && !S_ISREG(st.st_mode) ? RES_LIEN_AUTRE : RES_INCOMPLETE;
     int fd = open(chemin, O_RDONLY | O_NONBLOCK | O_NOCTTY);
@@ -607,12 +530,10 @@ Resultat FsLitNote(const char* chemin, char* octets, size_t taille, size_t* lus)
         close(fd);
         return RES_INCOMPLETE;
     }
-    // Read straight into the caller's buffer: no second copy of the note. One byte past
-    // taille is read only to tell a longer file: a huge or endless one is never read further.
+    // One byte past taille only tells a longer file: a huge or endless one is read no further.
     setvbuf(fichier, 0, _IONBF, 0);
-    Resultat r = RES_OK;
     *lus = fread(octets, 1, taille, fichier);
-    if ((*lus == taille && fgetc(fichier) != EOF) || ferror(fichier)) r = RES_INCOMPLETE;
+    Resultat r = (*lus == taille && fgetc(fichier) != EOF) || ferror(fichier) ? RES_INCOMPLETE : RES_OK;
     fclose(fichier);
     fichier = 0;
     return r;
@@ -624,12 +545,9 @@ Resultat FsCreeVide(const char* chemin)
     if (r != RES_OK) return r;
     // O_EXCL: whatever already has this name is never opened, let alone emptied.
     int fd = open(chemin, O_WRONLY | O_CREAT | O_EXCL, 0666);
-    if (fd < 0 && errno == EEXIST) {
-        // FAT finds "Todo" for "todo": the card has the note under another spelling.
-        return FsNomExact(chemin) ? RES_OK : RES_AUTRE_GRAPHIE;
-    }
-    if (fd < 0) return FsErreur();
-    if (close(fd) != 0) return FsErreur();
+    // FAT finds "Todo" for "todo": the card may have the note under another spelling.
+    if (fd < 0 && errno == EEXIST) return FsNomExact(chemin) ? RES_OK : RES_AUTRE_GRAPHIE;
+    if (fd < 0 || close(fd) != 0) return FsErreur();
     FsSyncDossierDe(chemin);
     return RES_OK;
 }
@@ -638,28 +556,24 @@ void FsRetablitDossier()
 {
     if (FsDossierModifiablePour(DOSSIER_NOTES ".") != RES_OK) return;
     FsParcourt(FsPasseEgarees);
-    // Removing entries while the folder is read may hide others from that reading; each
-    // pass that removed something is followed by another (a bounded number).
+    // A removal during a reading of the folder may hide entries from it: read it again.
     for (int passe = 0; passe < 8; passe++) {
         Change = false;
         FsParcourt(FsPasseRetraits);
         if (!Change) break;
     }
-    // Writes come only once every removal is done: a note written now takes none of the
-    // room a removal still holds, and no stray entry or record is left to stand in its way.
+    // Writes come once every removal is done: they take no room a removal still holds.
     FsParcourt(FsPasseEcritures);
 }
 
 Resultat FsEcritNote(const char* chemin, const char* octets, size_t n)
 {
-    char cible[CHEMIN_MAX];
-    char journal[CHEMIN_MAX];
+    char cible[CHEMIN_MAX], journal[CHEMIN_MAX];
     mode_t mode = 0;
     Resultat r = FsCible(chemin, cible, &mode);
     if (r != RES_OK) return r;
     if (strcmp(cible, chemin) != 0) return FsRemplaceLien(cible, mode, octets, n);
-    // A save that failed once the note was removed left its record: finished first, as
-    // the next start would, so that the note has its bits and this save a free name.
+    // A save that failed once the note was removed left its record: finished first, freeing its name.
     if (FsJournalDe(chemin, journal) != PAS_JOURNAL) {
         FsPasseRetraits(FsNomDe(journal));
         FsPasseEcritures(FsNomDe(journal));
@@ -667,16 +581,12 @@ Resultat FsEcritNote(const char* chemin, const char* octets, size_t n)
         if ((r = FsCible(chemin, cible, &mode)) != RES_OK) return r;
     }
     if (!FsEcritJournal(journal, chemin, octets, n, mode)) return FsErreur();
-    if (!FsRetire(chemin)) {
-        r = FsErreur();
-        FsRetireJournal(journal);
-        return r;
-    }
-    // From here the record holds the text: should the note fail to be written, opening it
-    // shows the record's text, and the next save or start writes it.
-    if (!FsEcritNeuf(cible, mode, octets, n, false)) return FsErreur();
+    r = FsRetire(chemin) ? RES_OK : FsErreur();
+    // Once the note is gone its record holds the text: should this write fail, the record
+    // stays and the note opens with it.
+    if (r == RES_OK && !FsEcritNeuf(cible, mode, octets, n, false)) return FsErreur();
     FsRetireJournal(journal);
-    return RES_OK;
+    return r;
 }
 
 Resultat FsEffaceNote(const char* chemin)
@@ -686,9 +596,7 @@ Resultat FsEffaceNote(const char* chemin)
     if (!FsNomExact(chemin)) return RES_OK;
     Resultat r = FsDossierModifiablePour(chemin);
     if (r != RES_OK) return r;
-    // The record lets the next start finish a delete cut short, and know the note's stray
-    // short entry should a torn folder sector leave one. Without room for it, the note
-    // goes all the same.
+    // Its record lets the start finish a cut delete and find a stray entry; without it, it goes.
     bool marque = FsEcritJournal(journal, chemin, 0, 0, 0666);
     r = FsRetire(chemin) ? RES_OK : FsErreur();
     if (marque) FsRetireJournal(journal);

@@ -166,7 +166,8 @@ inline std::vector<std::string> Lines(const STexte& t = ListeFichier)
 // Whether a folder entry of this name can be listed: a valid name, not a save's debris.
 inline bool CanBeNote(const std::string& name)
 {
-    return FsNomValide(name.c_str()) && !FsEstTemporaire(name.c_str());
+    char path[CHEMIN_TAILLE];
+    return FsChemin(path, name.c_str()) && !FsEstTemporaire(name.c_str());
 }
 
 // Puts these lines into the buffer, with their lengths.

@@ -5,7 +5,9 @@
 #include <sys/resource.h>
 #include <sys/wait.h>
 
+#include <cstdarg>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <random>
 #include <set>
@@ -409,6 +411,32 @@ extern "C" ssize_t write(int fd, const void* octets, size_t n)
     _exit(0);
 }
 
+// A file the card cannot open for reading (RefuseLecture), and a stream that cannot be made.
+const char* RefuseLecture = nullptr;
+bool RefuseFlux = false;
+
+extern "C" int open(const char* chemin, int drapeaux, ...)
+{
+    static int (*vrai)(const char*, int, ...) = (int (*)(const char*, int, ...))dlsym(RTLD_NEXT, "open");
+    va_list args;
+    va_start(args, drapeaux);
+    mode_t mode = drapeaux & (O_CREAT | O_TMPFILE) ? va_arg(args, mode_t) : 0;
+    va_end(args);
+    if (RefuseLecture && (drapeaux & O_ACCMODE) == O_RDONLY && strcmp(chemin, RefuseLecture) == 0) {
+        errno = EIO;
+        return -1;
+    }
+    return vrai(chemin, drapeaux, mode);
+}
+
+extern "C" FILE* fdopen(int fd, const char* mode)
+{
+    static FILE* (*vrai)(int, const char*) = (FILE * (*)(int, const char*)) dlsym(RTLD_NEXT, "fdopen");
+    if (!RefuseFlux) return vrai(fd, mode);
+    errno = ENOMEM;
+    return nullptr;
+}
+
 extern "C" int unlink(const char* chemin)
 {
     static int (*vrai)(const char*) = (int (*)(const char*))dlsym(RTLD_NEXT, "unlink");
@@ -535,4 +563,26 @@ TEST_F(Notes, SaveFailingOnceTheNoteIsRemovedLeavesItsTextOpenable)
     EXPECT_EQ(FnWriteFile("note"), RES_OK);
     EXPECT_EQ(ReadFile("dossier/note"), "nouveau\nTexte");
     EXPECT_EQ(Entries(), std::vector<std::string>{"note"});
+}
+
+// A note whose old text cannot be read is kept: its save's record could not tell it. A read
+// whose stream cannot be made leaves no descriptor open.
+TEST_F(Notes, NoteThatCannotBeOpenedIsKept)
+{
+    auto descripteurs = [] {
+        auto fd = std::filesystem::directory_iterator("/proc/self/fd");
+        return std::distance(fd, std::filesystem::directory_iterator());
+    };
+    WriteFile("dossier/note", "ancien");
+    Fill(&Texte, {"nouveau"});
+    RefuseLecture = "dossier/note";
+    EXPECT_EQ(FnWriteFile("note"), RES_ECRITURE);
+    RefuseLecture = nullptr;
+    EXPECT_EQ(ReadFile("dossier/note"), "ancien");
+    EXPECT_EQ(Entries(), std::vector<std::string>{"note"});
+    auto ouverts = descripteurs();
+    RefuseFlux = true;
+    EXPECT_EQ(FnReadFile("note"), RES_INCOMPLETE);
+    RefuseFlux = false;
+    EXPECT_EQ(descripteurs(), ouverts);
 }
