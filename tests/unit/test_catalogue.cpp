@@ -40,6 +40,17 @@ TEST_F(Catalogue, ScanKeepsFolderOrderAndSkipsOnlyWhatCannotBeANote)
     EXPECT_EQ(ListeFichier.Lignes[ListeFichier.NbLignes].Caracteres[0], 0);
 }
 
+// A file under two names (a second hard link, a link) is listed once, whichever name the
+// folder gives first.
+TEST_F(Catalogue, AFileUnderTwoNamesIsListedOnce)
+{
+    WriteFile("dossier/a", "x");
+    ASSERT_EQ(link("dossier/a", "dossier/b"), 0);
+    ASSERT_EQ(symlink("a", "dossier/c"), 0);
+    FnLitDossier();
+    EXPECT_EQ(ListeFichier.NbLignes, 1);
+}
+
 TEST_F(Catalogue, ScanStopsAtFiftyNames)
 {
     for (int i = 0; i < 51; i++) WriteFile("dossier/n" + std::to_string(i), "");
@@ -91,8 +102,12 @@ TEST_F(Catalogue, CreateAddsEmptyNoteOnlyWhenItMay)
 
     FnCreateFile("cachee");
     EXPECT_EQ(ReadFile("dossier/cachee"), "ajoutee par un autre programme");
+    mode_t masque = umask(027);
     FnCreateFile("Neuve");
-    EXPECT_TRUE(Exists("dossier/Neuve"));
+    umask(masque);
+    struct stat st;
+    ASSERT_EQ(stat("dossier/Neuve", &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0640u) << "a new note has the bits the umask leaves";
     // Two spellings are two notes, unless the card folds them into one (FAT): then the
     // second is refused, and deleting it takes nothing of the first.
     bool fat = Exists("dossier/neuve");

@@ -60,3 +60,16 @@ TEST(Drawing, ClipsToThePictureAndDrawsNothingForEmptyText)
         for (int x = 10; x < 24; x++) dark = dark || test::Pixel(x, y) < 0x808080;
     EXPECT_TRUE(dark);
 }
+
+// A text shows from its start exactly while it fits: one pixel less room shows it by its
+// end, whatever glyph ends it.
+TEST(Drawing, ATextOnePixelTooWideIsShownByItsEnd)
+{
+    test::EnsureScreen();
+    for (int n = 60; n < 70; n++) {
+        std::string s(n, 'i');
+        s += "xW.|"[n % 4];
+        EXPECT_EQ(FnDebutVisible(&s[0], (int)s.size(), test::Width(s)), 0) << s;
+        EXPECT_GT(FnDebutVisible(&s[0], (int)s.size(), test::Width(s) - 1), 0) << s;
+    }
+}

@@ -117,6 +117,11 @@ TEST_F(EditorTest, ACurrentLineWiderThanItsRowShowsItsEndAndTheMark)
             frameWithMark(mark);
             EXPECT_EQ(UpperInk(TEXTE_X, TEXTE_X + 11), line == fits)
                 << line.size() << " characters, mark " << mark << ": the W shows while the line fits";
+            // Drawn from its start, the line lies on its row's black copy, which shows at
+            // the glyphs' edges; drawn by its end, on none.
+            bool dark = false;
+            for (Uint32 p : Pixels(TEXTE_X, ROW2_Y, RANGEE_LARGEUR, 14)) dark |= Ink(p) && (p & 0xFF) < 0xE0;
+            EXPECT_EQ(dark, line == fits) << line.size() << " characters, mark " << mark;
         }
     }
 

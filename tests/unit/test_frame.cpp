@@ -218,13 +218,14 @@ protected:
         tempsPrecedent = (int)SDL_GetTicks() + 100000;  // no blink however slow the frame
         Frame();
     }
-    // Pixels above the keyboard that differ from the reference, with the first of them.
-    std::string Differences()
+    // Pixels that differ from the reference, above the keyboard unless told otherwise, with
+    // the first of them.
+    std::string Differences(int x0 = 0, int y0 = 0, int y1 = 144)
     {
         int n = 0;
         std::string first;
-        for (int y = 0; y < 144; y++)
-            for (int x = 0; x < 320; x++) {
+        for (int y = y0; y < y1; y++)
+            for (int x = x0; x < 320; x++) {
                 Uint16 v = ((Uint16*)ref_->pixels)[y * ref_->pitch / 2 + x];
                 Uint8 r, g, b;
                 SDL_GetRGB(v, ref_->format, &r, &g, &b);
@@ -269,6 +270,8 @@ TEST_F(PicturesTest, EmptyListThenItsQuitQuestion)
     ListIcons();
     Rows(0, 6);
     EXPECT_EQ(Differences(), "");
+    Put(ImgSwitch, SWITCH_X, SWITCH_Y, 0, 0, SWITCH_TAILLE, SWITCH_TAILLE);
+    EXPECT_EQ(Differences(SWITCH_X, SWITCH_Y, ECRAN_HAUTEUR), "") << "the page switch";
 
     Message.SetMessage("Would you want to quit?", "", false, MESSAGE_QUESTION, ACTION_QUITTER);
     Frame();

@@ -233,8 +233,10 @@ TEST_F(Notes, SaveKeepsPermissionsAndNeedsTheFolder)
     EXPECT_FALSE(Exists("dossier"));
 
     ASSERT_EQ(mkdir("dossier", 0777), 0);
+    mode_t masque = umask(027);
     EXPECT_EQ(FnWriteFile("note"), RES_OK);
     EXPECT_EQ(ReadFile("dossier/note"), "un\ndeux");
+    EXPECT_EQ(umask(masque), 027u) << "a new note's save leaves the umask as it was";
     ASSERT_EQ(chmod("dossier/note", 0640), 0);
     EXPECT_EQ(FnWriteFile("note"), RES_OK);
     struct stat st;
@@ -411,9 +413,22 @@ extern "C" ssize_t write(int fd, const void* octets, size_t n)
     _exit(0);
 }
 
-// A file the card cannot open for reading (RefuseLecture), and a stream that cannot be made.
+// A file the card cannot open for reading (RefuseLecture), a stream that cannot be made, a
+// file whose path holds RefuseFermeture reporting a write error as it is closed.
 const char* RefuseLecture = nullptr;
 bool RefuseFlux = false;
+const char* RefuseFermeture = nullptr;
+
+extern "C" int close(int fd)
+{
+    static int (*vrai)(int) = (int (*)(int))dlsym(RTLD_NEXT, "close");
+    char lien[64], chemin[4096] = "";
+    snprintf(lien, sizeof lien, "/proc/self/fd/%d", fd);
+    bool refuse = RefuseFermeture && readlink(lien, chemin, sizeof chemin - 1) > 0 && strstr(chemin, RefuseFermeture);
+    int r = vrai(fd);
+    if (refuse) errno = EIO;
+    return refuse ? -1 : r;
+}
 
 extern "C" int open(const char* chemin, int drapeaux, ...)
 {
@@ -510,7 +525,9 @@ TEST_F(Notes, ACutAtAnyWriteOrRemovalLeavesOneWholeVersion)
 
 // The start-up acts only on the whole records the program writes: a file it cannot prove
 // it wrote is left as it is and not listed, and a note's save goes through beside it. The
-// short name a torn folder sector leaves of a note whose record holds its old text goes.
+// short name a torn folder sector leaves of a note whose record holds its old text goes. A
+// save cut once its note was removed, or whose note's entry landed without its data, is
+// finished, whatever entries the folder yields first.
 TEST_F(Notes, StartUpActsOnlyOnWholeRecords)
 {
     WriteFile("dossier/foo", "garde");
@@ -518,22 +535,30 @@ TEST_F(Notes, StartUpActsOnlyOnWholeRecords)
     WriteFile("dossier/note", "texte");
     WriteFile("dossier/" FS_JOURNAL_PREFIXE "note", "texte");
     WriteFile("dossier/" FS_TEMP_PREFIXE "Ab3xY9", "texte");
-    WriteFile("dossier/autre", "ancien");
-    CoupeeA(2, false, [] {
-        Fill(&Texte, {"nouveau"});
-        FnWriteFile("autre");  // cut once its record is written
-    });
-    WriteFile("dossier/AUTRE~1", "ancien");
+    auto coupe = [](const char* nom, int k) {  // a save of "nouveau" over "ancien", cut at k
+        WriteFile(std::string("dossier/") + nom, "ancien");
+        CoupeeA(k, false, [nom] {
+            Fill(&Texte, {"nouveau"});
+            FnWriteFile(nom);
+        });
+    };
+    coupe("autre", 2);   // once its record is written
+    coupe("tiers", 3);   // once the note is removed
+    coupe("quatre", 2);
+    WriteFile("dossier/quatre", std::string(7, '\0'));  // its entry landed, not its data
+    WriteFile("dossier/AUTRE~12.TXT", "ancien");        // as long as a short name gets
     WriteFile("dossier/FOO~1", "ailleurs");
     const std::vector<std::string> etrangers = {FS_EFFACE_PREFIXE "foo", FS_JOURNAL_PREFIXE "note", FS_TEMP_PREFIXE "Ab3xY9"};
     FnLitDossier();
     std::vector<std::string> reste = Entries(), listes = Lines();
-    std::set<std::string> notes = {"foo", "note", "autre", "FOO~1"}, tout = notes;
+    std::set<std::string> notes = {"foo", "note", "autre", "FOO~1", "tiers", "quatre"}, tout = notes;
     tout.insert(etrangers.begin(), etrangers.end());
     EXPECT_EQ(std::set<std::string>(reste.begin(), reste.end()), tout);
     EXPECT_EQ(std::set<std::string>(listes.begin(), listes.end()), notes);
     EXPECT_EQ(ReadFile("dossier/foo"), "garde");
     EXPECT_EQ(ReadFile("dossier/autre"), "ancien");
+    EXPECT_EQ(ReadFile("dossier/tiers"), "nouveau");
+    EXPECT_EQ(ReadFile("dossier/quatre"), "nouveau");
     Fill(&Texte, {"neuf"});
     EXPECT_EQ(FnWriteFile("note"), RES_OK);
     EXPECT_EQ(ReadFile("dossier/note"), "neuf");
@@ -541,12 +566,17 @@ TEST_F(Notes, StartUpActsOnlyOnWholeRecords)
     EXPECT_EQ(Entries().size(), reste.size());
 }
 
-// A card that refuses the record: the note is kept. One that refuses the note's write once
+// A card that refuses the record, with half a record of a cut save in its way: the note is
+// kept. One that refuses the note's write once
 // the old note is removed: the save says so, opening the note shows the text of that save
 // and says so, and the next save writes it.
 TEST_F(Notes, SaveFailingOnceTheNoteIsRemovedLeavesItsTextOpenable)
 {
     WriteFile("dossier/note", "ancien");
+    CoupeeA(1, true, [] {
+        Fill(&Texte, {std::string(200, 'c')});
+        FnWriteFile("note");
+    });
     Fill(&Texte, {"nouveau", "texte"});
     EchoueA = 1;  // the record's write: the note is not touched
     EXPECT_EQ(FnWriteFile("note"), RES_CARTE_PLEINE);
@@ -565,8 +595,9 @@ TEST_F(Notes, SaveFailingOnceTheNoteIsRemovedLeavesItsTextOpenable)
     EXPECT_EQ(Entries(), std::vector<std::string>{"note"});
 }
 
-// A note whose old text cannot be read is kept: its save's record could not tell it. A read
-// whose stream cannot be made leaves no descriptor open.
+// A note whose old text cannot be read is kept: its save's record could not tell it; so is
+// one whose record reports a write error as it is closed. A read whose stream cannot be
+// made leaves no descriptor open.
 TEST_F(Notes, NoteThatCannotBeOpenedIsKept)
 {
     auto descripteurs = [] {
@@ -578,6 +609,9 @@ TEST_F(Notes, NoteThatCannotBeOpenedIsKept)
     RefuseLecture = "dossier/note";
     EXPECT_EQ(FnWriteFile("note"), RES_ECRITURE);
     RefuseLecture = nullptr;
+    RefuseFermeture = FS_JOURNAL_PREFIXE;
+    EXPECT_EQ(FnWriteFile("note"), RES_ECRITURE);
+    RefuseFermeture = nullptr;
     EXPECT_EQ(ReadFile("dossier/note"), "ancien");
     EXPECT_EQ(Entries(), std::vector<std::string>{"note"});
     auto ouverts = descripteurs();
