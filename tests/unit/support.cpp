@@ -118,6 +118,13 @@ void Frame()
     FnDerouleTrame();
 }
 
+void FrameWithMark(int shown)
+{
+    AfficheCurseur = shown;
+    tempsPrecedent = (int)SDL_GetTicks() + 100000;  // no blink however slow the frame
+    Frame();
+}
+
 void ClickAt(int x, int y)
 {
     Click = true;
@@ -176,6 +183,12 @@ void Type(const std::string& text)
         ClickAt(KeyX(key), KeyY(key));
     }
     ShowPage(0);
+}
+
+long OpenDescriptors()
+{
+    auto fd = fs::directory_iterator("/proc/self/fd");
+    return std::distance(fd, fs::directory_iterator());
 }
 
 bool Pick(const std::string& name)
@@ -238,10 +251,6 @@ std::string ProgramTest::NoteBytes(const std::string& name)
 {
     return ReadFile("dossier/" + name);
 }
-
-}  // namespace test
-
-namespace test {
 
 void ProgramTest::Names(const std::vector<std::string>& names)
 {

@@ -51,6 +51,7 @@ int Differences(const std::vector<Uint32>& a, const std::vector<Uint32>& b);
 
 // Frame driving: one frame after the input globals were set as given.
 void Frame();                                   // no input
+void FrameWithMark(int shown);                  // the cursor mark held shown (1) or hidden (0)
 void ClickAt(int x, int y);                     // a touch released at (x, y)
 void Press(int* button);                        // TUP or TDOWN for one frame
 
@@ -83,6 +84,9 @@ inline void ArrowDown() { ClickAt(FLECHE_X + 9, FLECHE_BAS_Y + 10); }
 // Picks the list's row showing this name, scrolling from the top; false when it is not
 // listed.
 bool Pick(const std::string& name);
+
+// The number of descriptors this process holds open.
+long OpenDescriptors();
 
 // Runs f in a child process and returns its exit status (100 when it did not exit):
 // limits, signals and a changed user stay there.

@@ -20,10 +20,7 @@ TEST(HitTest, RectangleEdgesAreOutside)
 
 TEST(HitTest, BandEdgesAreOutside)
 {
-    EXPECT_FALSE(FnMouseLigne(20, 20, 25));
-    EXPECT_TRUE(FnMouseLigne(21, 20, 25));
-    EXPECT_TRUE(FnMouseLigne(44, 20, 25));
-    EXPECT_FALSE(FnMouseLigne(45, 20, 25));
+    for (int p = 18; p <= 47; p++) EXPECT_EQ(FnMouseLigne(p, 20, 25), p > 20 && p < 45) << p;
 }
 
 TEST(Itoa2, DecimalHexAndOtherBases)

@@ -1,7 +1,6 @@
 // The editor, driven frame by frame through the input globals.
 #include <sys/stat.h>
 
-#include <filesystem>
 #include <set>
 
 #include "notes.h"
@@ -78,11 +77,9 @@ TEST_F(EditorTest, RowsShowTheirLineUpToTheArrowsAsTheWholeLineWould)
 {
     std::string prose = "The quick brown fox jumps over a lazy do";
     while (prose.size() < 253) prose += " " + prose;
-    std::string kerned;
-    while (kerned.size() < 253) kerned += "To";
     const std::pair<const char*, std::string> lines[] = {
         {"fits", "The quick brown fox jumps over a lazy do"}, {"too wide", prose.substr(0, 253)},
-        {"kerned pairs", kerned.substr(0, 253)}, {"reaching back", ReachingBackAtTheCut()},
+        {"kerned pairs", Kerned(127).substr(0, 253)}, {"reaching back", ReachingBackAtTheCut()},
         // Kerning brings the W, cut as the spare, so far back that the j after it shows:
         // the cut is made again, by the W's own reach.
         {"a j after the spare", PaddedTo(Kerned(14), "W", RANGEE_LARGEUR) + "Wj"},
@@ -102,11 +99,6 @@ TEST_F(EditorTest, RowsShowTheirLineUpToTheArrowsAsTheWholeLineWould)
 // kerning included), by the end once they do not, whether the mark shows or not.
 TEST_F(EditorTest, ACurrentLineWiderThanItsRowShowsItsEndAndTheMark)
 {
-    auto frameWithMark = [](int shown) {
-        AfficheCurseur = shown;
-        tempsPrecedent = (int)SDL_GetTicks() + 100000;  // hold the mark still
-        Frame();
-    };
     // A W, dots, and kerned pairs that the font's metrics alone would find too wide.
     const std::string fits = PaddedTo("W", Kerned(15) + "|", RANGEE_LARGEUR) + Kerned(15);
     ASSERT_EQ(Width(fits + "|"), RANGEE_LARGEUR);
@@ -114,7 +106,7 @@ TEST_F(EditorTest, ACurrentLineWiderThanItsRowShowsItsEndAndTheMark)
         Open("n", "\n\n" + line);
         ClickAt(100, RowY(2));
         for (int mark : {1, 0}) {
-            frameWithMark(mark);
+            FrameWithMark(mark);
             EXPECT_EQ(UpperInk(TEXTE_X, TEXTE_X + 11), line == fits)
                 << line.size() << " characters, mark " << mark << ": the W shows while the line fits";
             // Drawn from its start, the line lies on its row's black copy, which shows at
@@ -130,9 +122,9 @@ TEST_F(EditorTest, ACurrentLineWiderThanItsRowShowsItsEndAndTheMark)
     for (int length : {253, 255}) {
         Open("n", "\n\n" + std::string(length - 1, '.') + "W");
         ClickAt(100, RowY(2));
-        frameWithMark(1);
+        FrameWithMark(1);
         std::vector<Uint32> withMark = Pixels(0, ROW2_Y, ECRAN_LARGEUR, 14);
-        frameWithMark(0);
+        FrameWithMark(0);
         std::vector<Uint32> without = Pixels(0, ROW2_Y, ECRAN_LARGEUR, 14);
         auto rightmost = [](const std::vector<Uint32>& p) {
             int x = -1;
@@ -163,7 +155,7 @@ TEST_F(EditorTest, ACurrentLineWiderThanItsRowShowsItsEndAndTheMark)
             << length << ": the line's end was cut as the mark hid";
 
         Type("\b");
-        frameWithMark(0);
+        FrameWithMark(0);
         EXPECT_GT(Differences(Pixels(0, ROW2_Y, ECRAN_LARGEUR, 14), without), 0)
             << length << ": erased unseen";
         EXPECT_FALSE(UpperInk(TEXTE_X, RANGEE_DROITE)) << length << ": the W is gone";
@@ -175,15 +167,13 @@ TEST_F(EditorTest, RoadOfOneKeyPress)
     Open("road", "");
     Shift();
     ASSERT_TRUE(MonClavier.GetMaj());
-    AfficheCurseur = 0;
-    tempsPrecedent = (int)SDL_GetTicks() + 100000;  // hold the mark still
+    FrameWithMark(0);
     ClickAt(KeyX(10), KeyY(10));
     EXPECT_EQ(Line(0), "A");
     EXPECT_EQ(Texte.Lignes[0].Longueur, 1);
     EXPECT_TRUE(RowHasBlue(0));
 
-    AfficheCurseur = 1;
-    Frame();  // with the mark: "A|" is wider than "A"
+    FrameWithMark(1);  // with the mark: "A|" is wider than "A"
     int widest = 0;
     for (int x = TEXTE_X; x < 60; x++)
         for (int y = RANGEE_Y; y < RANGEE_Y + RANGEE_H; y++)
@@ -419,8 +409,7 @@ TEST_F(EditorTest, SaveGoesToTheEndAndTellsTheTruth)
 // bytes; one that fits opens silently.
 TEST_F(EditorTest, AnIncompleteNoteSaysSoAndIsNeverSavedOver)
 {
-    std::string sixty, noise;
-    for (int i = 0; i < 60; i++) sixty += "line\n";
+    std::string sixty = Join(std::vector<std::string>(60, "line")) + "\n", noise;
     for (int i = 0; i < 4000; i++) noise += (char)((i * 7919) % 256);
     const std::string picture = ReadFile("image/icones.png");
     ASSERT_NE(picture.find('\0'), std::string::npos);
@@ -461,22 +450,16 @@ TEST_F(EditorTest, BlinkChangesOnlyAfterMoreThanHalfASecond)
 {
     tempsPrecedent = 1000;
     AfficheCurseur = 0;
-    FnClignote(1500);
-    EXPECT_EQ(AfficheCurseur, 0);
-    FnClignote(1501);
-    EXPECT_EQ(AfficheCurseur, 1);
-    EXPECT_EQ(tempsPrecedent, 1501);
-    FnClignote(2001);
-    EXPECT_EQ(AfficheCurseur, 1);
-    FnClignote(2002);
-    EXPECT_EQ(AfficheCurseur, 0);
+    for (auto [now, shown, since] : {std::tuple{1500, 0, 1000}, {1501, 1, 1501}, {2001, 1, 1501}, {2002, 0, 2002}}) {
+        FnClignote(now);
+        EXPECT_EQ(AfficheCurseur, shown) << now;
+        EXPECT_EQ(tempsPrecedent, since) << now;
+    }
 }
 
 TEST_F(EditorTest, FullNoteAndFullLineRefuseMore)
 {
-    std::string lines;
-    for (int i = 0; i < 49; i++) lines += "l\n";
-    Open("full", lines);  // 50 lines
+    Open("full", Join(std::vector<std::string>(49, "l")) + "\n");  // 50 lines
     ASSERT_EQ(Texte.NbLignes, 50);
     Type("\n");
     EXPECT_EQ(Texte.LigneActive, 1) << "moving down a full note is no growth";

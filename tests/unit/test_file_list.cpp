@@ -2,7 +2,6 @@
 #include <sys/stat.h>
 
 #include <algorithm>
-#include <filesystem>
 
 #include "notes.h"
 #include "support.h"

@@ -1,8 +1,6 @@
 // The frame: page switch button, quit paths and the message box over both screens.
 #include <malloc.h>
 
-#include <filesystem>
-
 #include "draw.h"
 #include "message_box.h"
 #include "notes.h"
@@ -49,25 +47,16 @@ TEST_F(FrameTest, PageSwitchAnswersInsideItsStrictEdges)
     EXPECT_EQ(done, 0);
 }
 
+// The keyboard's picture follows the page. Nothing of the letters page lies under the switch
+// button, and the screen sees its click with the page it had, so that click types nothing.
 TEST_F(FrameTest, TheKeyboardPictureFollowsThePage)
 {
     Frame();
-    std::vector<Uint32> letters;
-    for (int x = 0; x < 288; x += 3) letters.push_back(Pixel(x, 160));
-    SwitchPage();
-    Frame();  // the switch acts after the strip is drawn
-    std::vector<Uint32> signs;
-    for (int x = 0; x < 288; x += 3) signs.push_back(Pixel(x, 160));
-    EXPECT_NE(letters, signs);
-}
-
-TEST_F(FrameTest, ScreenSeesTheClickWithThePageItHad)
-{
-    // Nothing of the letters page lies under the switch button, so its click types nothing.
-    ChaineTitre[0] = 0;
+    std::vector<Uint32> letters = Pixels(0, 160, 288, 1);
     SwitchPage();
     EXPECT_STREQ(ChaineTitre, "");
-    EXPECT_EQ(Fonction, 1);
+    Frame();  // the switch acts after the strip is drawn
+    EXPECT_NE(Pixels(0, 160, 288, 1), letters);
 }
 
 TEST_F(FrameTest, ShouldersQuitAfterTheFrameCompletes)
@@ -101,10 +90,8 @@ TEST_F(FrameTest, QuestionButtonsAnswerInsideTheirStrictEdges)
 
 TEST_F(FrameTest, DeclinedQuestionNeverActsLater)
 {
-    Note("n1", "x");
-    Restart();
-    ClickAt(40, RowY(0));
-    ASSERT_STREQ(ChaineTitre, "n1");
+    Names({"n1"});
+    ASSERT_TRUE(Pick("n1"));
     DeleteIcon();
     ASSERT_TRUE(Message.GetActive());
     ClickAt(NON_X + BOUTON_L - 1, BOUTON_Y + BOUTON_H - 1);
@@ -211,13 +198,6 @@ protected:
             Put(ImgBtn, 150, 128, 48, 0, 24, 12);
         }
     }
-    // A frame with the cursor mark held shown or hidden.
-    void FrameWithMark(int shown)
-    {
-        AfficheCurseur = shown;
-        tempsPrecedent = (int)SDL_GetTicks() + 100000;  // no blink however slow the frame
-        Frame();
-    }
     // Pixels that differ from the reference, above the keyboard unless told otherwise, with
     // the first of them.
     std::string Differences(int x0 = 0, int y0 = 0, int y1 = 144)
@@ -248,19 +228,15 @@ TEST_F(PicturesTest, FontSizesAndAResourceCheckThatKeepsNothing)
         EXPECT_EQ(TTF_FontHeight(font), TTF_FontHeight(attendue)) << points;
         TTF_CloseFont(attendue);
     }
-    auto descripteurs = [] {
-        auto fd = std::filesystem::directory_iterator("/proc/self/fd");
-        return std::distance(fd, std::filesystem::directory_iterator());
-    };
     size_t avant = mallinfo2().uordblks;
-    auto ouverts = descripteurs();
+    long ouverts = OpenDescriptors();
     for (int i = 0; i < 20; i++) {
         SDL_FreeSurface(ImgBtn);  // one picture loaded anew each time
         ImgBtn = nullptr;
         ASSERT_TRUE(FnChargeRessources());
     }
     EXPECT_LT(mallinfo2().uordblks, avant + 4096);
-    EXPECT_EQ(descripteurs(), ouverts);
+    EXPECT_EQ(OpenDescriptors(), ouverts);
 }
 
 TEST_F(PicturesTest, EmptyListThenItsQuitQuestion)

@@ -3,7 +3,6 @@
 // files the program may not read or write, and the character type of the handheld.
 #include <grp.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>

@@ -17,43 +17,21 @@ protected:
     }
     void TearDown() override { done = 0; TFL = TFR = 0; }
 
+    // Pushes an event made of this one member of the union, the rest zero.
+    template <class E> static void Push(E SDL_Event::*member, E event)
+    {
+        SDL_Event e = {};
+        e.*member = event;
+        SDL_PushEvent(&e);
+    }
     static void Key(Uint8 type, SDLKey sym, SDLMod mod = KMOD_NONE)
     {
-        SDL_Event e = {};
-        e.type = type;
-        e.key.type = type;
-        e.key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
-        e.key.keysym.sym = sym;
-        e.key.keysym.mod = mod;
-        SDL_PushEvent(&e);
+        Push(&SDL_Event::key, {type, 0, Uint8(type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED), {0, sym, mod, 0}});
     }
-    static void Mouse(Uint8 type, Uint8 button)
-    {
-        SDL_Event e = {};
-        e.type = type;
-        e.button.type = type;
-        e.button.button = button;
-        e.button.x = 5;  // the event's own position is not the one used
-        e.button.y = 5;
-        SDL_PushEvent(&e);
-    }
-    static void Joy(Uint8 type, Uint8 button)
-    {
-        SDL_Event e = {};
-        e.type = type;
-        e.jbutton.type = type;
-        e.jbutton.button = button;
-        SDL_PushEvent(&e);
-    }
-    static void Active(Uint8 gain, Uint8 state)
-    {
-        SDL_Event e = {};
-        e.type = SDL_ACTIVEEVENT;
-        e.active.type = SDL_ACTIVEEVENT;
-        e.active.gain = gain;
-        e.active.state = state;
-        SDL_PushEvent(&e);
-    }
+    // The event's own position, 5, 5, is not the one used.
+    static void Mouse(Uint8 type, Uint8 button) { Push(&SDL_Event::button, {type, 0, button, 0, 5, 5}); }
+    static void Joy(Uint8 type, Uint8 button) { Push(&SDL_Event::jbutton, {type, 0, button, 0}); }
+    static void Active(Uint8 gain, Uint8 state) { Push(&SDL_Event::active, {SDL_ACTIVEEVENT, gain, state}); }
     // One frame's drain followed by the shoulder-button test of the frame loop.
     static void Drain()
     {
@@ -83,14 +61,9 @@ TEST_F(InputTest, ReleaseClicksAndRereadsThePointer)
 
 TEST_F(InputTest, OtherButtonsAndKeysDoNothing)
 {
-    Mouse(SDL_MOUSEBUTTONUP, SDL_BUTTON_RIGHT);
-    Mouse(SDL_MOUSEBUTTONUP, SDL_BUTTON_MIDDLE);
-    Key(SDL_KEYDOWN, SDLK_LEFT);
-    Key(SDL_KEYDOWN, SDLK_RIGHT);
-    Key(SDL_KEYDOWN, SDLK_c);
-    Key(SDL_KEYDOWN, SDLK_a);
-    Joy(SDL_JOYBUTTONDOWN, 2);
-    Joy(SDL_JOYBUTTONDOWN, 6);
+    for (Uint8 button : {SDL_BUTTON_RIGHT, SDL_BUTTON_MIDDLE}) Mouse(SDL_MOUSEBUTTONUP, button);
+    for (SDLKey key : {SDLK_LEFT, SDLK_RIGHT, SDLK_c, SDLK_a}) Key(SDL_KEYDOWN, key);
+    for (Uint8 button : {2, 6}) Joy(SDL_JOYBUTTONDOWN, button);
     Drain();
     EXPECT_FALSE(Click);
     EXPECT_EQ(TUP + TDOWN + TFL + TFR + done, 0);
@@ -127,14 +100,8 @@ TEST_F(InputTest, JoystickButtonsMapToTheFourInputs)
 
 TEST_F(InputTest, BothShouldersHeldQuitOneAfterTheOtherDoesNot)
 {
-    Key(SDL_KEYDOWN, SDLK_l);
-    Drain();
-    Key(SDL_KEYUP, SDLK_l);
-    Drain();
-    Key(SDL_KEYDOWN, SDLK_r);
-    Drain();
-    Key(SDL_KEYUP, SDLK_r);
-    Drain();
+    for (SDLKey key : {SDLK_l, SDLK_r})
+        for (Uint8 type : {SDL_KEYDOWN, SDL_KEYUP}) Key(type, key), Drain();
     EXPECT_EQ(done, 0);
 
     Key(SDL_KEYDOWN, SDLK_l);
@@ -184,17 +151,13 @@ TEST_F(InputTest, LosingTheKeyboardOrThePointerReleasesEveryHeldButton)
 
 TEST_F(InputTest, CtrlCAndTheWindowCloseQuit)
 {
-    Key(SDL_KEYDOWN, SDLK_c, KMOD_LCTRL);
-    Drain();
-    EXPECT_EQ(done, 1);
-    done = 0;
-    Key(SDL_KEYDOWN, SDLK_c, KMOD_RCTRL);
-    Drain();
-    EXPECT_EQ(done, 1);
-    done = 0;
-    SDL_Event q = {};
-    q.type = SDL_QUIT;
-    SDL_PushEvent(&q);
+    for (SDLMod ctrl : {KMOD_LCTRL, KMOD_RCTRL}) {
+        Key(SDL_KEYDOWN, SDLK_c, ctrl);
+        Drain();
+        EXPECT_EQ(done, 1) << ctrl;
+        done = 0;
+    }
+    Push(&SDL_Event::quit, {SDL_QUIT});
     Drain();
     EXPECT_EQ(done, 1);
 }
