@@ -288,6 +288,7 @@ class Scrivelle:
 
     def _keys(self, *args):
         # Without a window manager the keyboard follows the pointer.
+        self.assert_running()
         self._xdotool("mousemove", "--window", str(self.window), "160", "20", *args)
 
     def close_button(self):
@@ -325,13 +326,21 @@ class Scrivelle:
     def icon(self, name):
         self.tap(self.layout["icons"][name])
 
-    def answer(self, button):
-        """confirm, decline or acknowledge: a button of the message box."""
+    def ask(self, icon, what):
+        """Taps the icon and waits for the box it opens, a notice or a question: the shot."""
+        self.icon(icon)
+        return self.wait_for(self.box_shown(), what)
+
+    def answer(self, button, closed=None):
+        """confirm, decline or acknowledge: a button of the message box; given `closed`,
+        waits for the box to close (named so in a failure) and returns that shot."""
         self.tap(self.layout["message"][button])
+        return closed and self.wait_for(self.box_shown(False), closed)
 
     def pick_row(self, row):
-        """Clicks the middle of row `row`'s highlight bar."""
+        """Clicks the middle of row `row`'s highlight bar and waits for the bar there."""
         self.tap(bar_rect(self.layout, row))
+        return self.wait_for(self.bar_on(row), "the bar on row %d" % row)
 
     def arrow(self, which):
         self.tap(self.layout["arrows"][which])
@@ -339,9 +348,7 @@ class Scrivelle:
     def open_note(self, name, notice=False):
         """Picks the note's row on the list (the list keeps the folder's order) and opens it;
         notice: the note does not load whole, and a box says so as it opens."""
-        row = self.listing().index(name)
-        self.pick_row(row)
-        self.wait_for(self.bar_on(row), "the bar on the row of " + name)
+        self.pick_row(self.listing().index(name))
         self.icon("open")
         return self.wait_for(lambda s: self.on_list(False)(s) and self.bar_on(0)(s)
                              and self.box_shown(notice)(s), "the editor on line 1")

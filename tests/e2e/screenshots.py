@@ -51,8 +51,7 @@ def take(build, out):
         app.wait_for(app.on_list(), "the file list")
         app.switch_page(0)
         app.pick_row(order.index("todo"))
-        app.icon("delete")
-        save("question.png", app.wait_for(app.box_shown(), "the delete question"))
+        save("question.png", app.ask("delete", "the delete question"))
     finally:
         session.doCleanups()
         harness.stop_display()

@@ -28,10 +28,8 @@ class ExistingNote(harness.EndToEnd):
 
         # The window starts at line 4 now: its third row is line 6.
         app.pick_row(2)
-        app.wait_for(app.bar_on(2), "the bar on the picked row")
         app.type(b"x")
-        app.icon("save")
-        shot = app.wait_for(app.box_shown(), "the save notice")
+        shot = app.ask("save", "the save notice")
         self.assertEqual(app.box_second_line(shot), 0)
 
         expected = list(self.LINES)
@@ -43,8 +41,7 @@ class ExistingNote(harness.EndToEnd):
         app.wait_for(lambda s: app.box_shown(False)(s) and app.bar_on(5)(s),
                      "the notice closed and the bar on the last row")
         app.type(b"y")
-        app.icon("save")
-        app.wait_for(app.box_shown(), "the second save notice")
+        app.ask("save", "the second save notice")
         expected[10] += b"y"
         self.assertFolder({"other": b"x", "journal": b"\n".join(expected)})
 
@@ -67,8 +64,7 @@ class LinesInTheMiddle(harness.EndToEnd):
         app.wait_for(lambda s: app.bar_on(2)(s) and app.rows_with_text(s) == [0, 1],
                      "the empty line gone, the third line current")
         app.type(b"d")
-        app.icon("save")
-        app.wait_for(app.box_shown(), "the save notice")
+        app.ask("save", "the save notice")
         self.assertFolder({"list": b"abc\nbx\ncd"})
 
 
@@ -96,8 +92,7 @@ class Typing(harness.EndToEnd):
         signs = [self.overlap_points(*pair) for pair in [(b"2", b"3"), (b":", b";"), (b"%", b"$")]]
         app.click(signs[0][2], signs[1][0], signs[2][1])
         app.backspace()
-        app.icon("save")
-        app.wait_for(app.box_shown(), "the save notice")
+        app.ask("save", "the save notice")
         self.assertFolder({"note": b"ed\n2:"})
 
 
@@ -107,15 +102,12 @@ class OversizedNote(harness.EndToEnd):
         app = self.start(notes={"long": original})
         shot = app.open_note("long", notice=True)
         self.assertGreater(app.box_second_line(shot), 0, "the opening notice says it cannot be saved")
-        app.answer("acknowledge")
-        app.wait_for(app.box_shown(False), "the opening notice closed")
+        app.answer("acknowledge", "the opening notice closed")
         app.type(b"x")
-        app.icon("save")
-        shot = app.wait_for(app.box_shown(), "the save notice")
+        shot = app.ask("save", "the save notice")
         self.assertGreater(app.box_second_line(shot), 0, "the notice tells why it did not save")
         self.assertFolder({"long": original})
-        app.answer("acknowledge")
-        app.wait_for(app.box_shown(False), "the notice closed")
+        app.answer("acknowledge", "the notice closed")
         self.assertFolder({"long": original})
 
 
@@ -152,6 +144,5 @@ class LongLine(harness.EndToEnd):
         self.assertEqual(inked(shots[mark], rows["text_x"], last_w),
                          inked(shots[last_w], rows["text_x"], last_w), "the text moved")
 
-        app.icon("save")
-        app.wait_for(app.box_shown(), "the save notice")
+        app.ask("save", "the save notice")
         self.assertFolder({"dots": b"." * 90 + b"w" * 40})

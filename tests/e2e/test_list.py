@@ -34,17 +34,14 @@ class FirstRun(harness.EndToEnd):
         app.type(b"\xe9 2")
         app.wait_for(app.bar_on(1), "the bar on the second line")
 
-        app.icon("save")
-        shot = app.wait_for(app.box_shown(), "the save notice")
+        shot = app.ask("save", "the save notice")
         self.assertEqual(app.box_second_line(shot), 0, "the notice of a good save has one line")
         self.assertFolder({"memo": b"Hello\ncaf\xe9 2"})
-        app.answer("acknowledge")
-        app.wait_for(app.box_shown(False), "the notice closed")
+        app.answer("acknowledge", "the notice closed")
 
         app.icon("back")
         app.wait_for(app.on_list(), "the file list again")
-        app.icon("quit")
-        app.wait_for(app.box_shown(), "the quit question")
+        app.ask("quit", "the quit question")
         self.assertEndsAtOnce(lambda: app.answer("confirm"), {"memo": b"Hello\ncaf\xe9 2"})
 
     def test_backspace_in_the_name_leaves_no_trailing_space(self):
@@ -71,13 +68,11 @@ class Delete(harness.EndToEnd):
         seen = []
         for row in (1, 3):
             app.pick_row(row)
-            app.wait_for(lambda s: app.bar_on(row)(s) and app.name_ink(s) > 0, "a row picked")
-            app.icon("delete")
-            shot = app.wait_for(app.box_shown(), "the delete question")
+            app.wait_for(lambda s: app.name_ink(s) > 0, "the picked name in the name field")
+            shot = app.ask("delete", "the delete question")
             self.assertGreater(app.box_second_line(shot), 0, "the question names the note")
             seen.append(app.box_second_line_pixels(shot))
-            app.answer("decline")
-            shot = app.wait_for(app.box_shown(False), "the question closed")
+            shot = app.answer("decline", "the question closed")
             self.assertEqual(app.rows_with_text(shot), [0, 1, 2, 3])
             self.assertTrue(app.bar_on(row)(shot))
             self.assertFolder(self.NOTES)
@@ -85,9 +80,7 @@ class Delete(harness.EndToEnd):
 
         # Row 1 deleted: the bar stays on row 1, the name field shows the last listed name.
         app.pick_row(1)
-        app.wait_for(app.bar_on(1), "row 1 picked again")
-        app.icon("delete")
-        app.wait_for(app.box_shown(), "the delete question")
+        app.ask("delete", "the delete question")
         app.answer("confirm")
         self.assertTrue(harness.poll(lambda: order[1] not in app.listing()), app.listing())
         app.wait_for(lambda s: app.box_shown(False)(s) and app.rows_with_text(s) == [0, 1, 2]
@@ -95,18 +88,15 @@ class Delete(harness.EndToEnd):
                      "three names left, the bar on row 1, a name in the name field")
 
         # A second delete asks first, naming that last note; declined, nothing goes.
-        app.icon("delete")
-        shot = app.wait_for(app.box_shown(), "the second delete question")
+        shot = app.ask("delete", "the second delete question")
         self.assertEqual(app.box_second_line_pixels(shot), seen[1], "it names the last note")
-        app.answer("decline")
-        app.wait_for(app.box_shown(False), "the question closed")
+        app.answer("decline", "the question closed")
         rest = {k: v for k, v in self.NOTES.items() if k != order[1]}
         self.assertFolder(rest)
 
         # A typed name: the next key starts a new name in the field, and that note goes.
         app.type(order[0].encode())
-        app.icon("delete")
-        app.wait_for(app.box_shown(), "the delete question for the typed name")
+        app.ask("delete", "the delete question for the typed name")
         app.answer("confirm")
         self.assertTrue(harness.poll(lambda: order[0] not in app.listing()), app.listing())
         app.wait_for(lambda s: app.box_shown(False)(s) and app.rows_with_text(s) == [0, 1]

@@ -59,13 +59,13 @@ void ResetProgram()
     AfficheCurseur = 0;
 }
 
-Uint32 Pixel(int x, int y)
+Uint32 Pixel(int x, int y, SDL_Surface* s)
 {
-    SDL_LockSurface(ecran);
-    Uint16 v = ((Uint16*)ecran->pixels)[y * ecran->pitch / 2 + x];
-    SDL_UnlockSurface(ecran);
+    SDL_LockSurface(s);
+    Uint16 v = ((Uint16*)s->pixels)[y * s->pitch / 2 + x];
+    SDL_UnlockSurface(s);
     Uint8 r, g, b;
-    SDL_GetRGB(v, ecran->format, &r, &g, &b);
+    SDL_GetRGB(v, s->format, &r, &g, &b);
     return (Uint32)r << 16 | (Uint32)g << 8 | b;
 }
 
@@ -219,37 +219,12 @@ void FolderTest::SetUpIn(const std::string& parent)
     ChaineTitre[0] = 0;
 }
 
-void FolderTest::TearDown()
-{
-    delete dir_;
-}
-
-void ProgramTest::SetUp()
-{
-    SetUpIn("/tmp");
-}
-
 void ProgramTest::SetUpIn(const std::string& parent)
 {
     EnsureScreen();
     FolderTest::SetUpIn(parent);
     StageAssets();
     ResetProgram();
-}
-
-void ProgramTest::Note(const std::string& name, const std::string& bytes)
-{
-    WriteFile("dossier/" + name, bytes);
-}
-
-void ProgramTest::Restart()
-{
-    ResetProgram();
-}
-
-std::string ProgramTest::NoteBytes(const std::string& name)
-{
-    return ReadFile("dossier/" + name);
 }
 
 void ProgramTest::Names(const std::vector<std::string>& names)

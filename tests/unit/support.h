@@ -29,8 +29,8 @@ void EnsureScreen();
 // current folder's "dossier/".
 void ResetProgram();
 
-// Colour of a screen pixel as 0xRRGGBB.
-Uint32 Pixel(int x, int y);
+// Colour of a pixel of the screen (or of another 16-bit surface) as 0xRRGGBB.
+Uint32 Pixel(int x, int y, SDL_Surface* s = ecran);
 
 // The pixels of the screen's rectangle (x, y, w, h), row by row.
 std::vector<Uint32> Pixels(int x, int y, int w, int h);
@@ -105,19 +105,19 @@ class FolderTest : public ::testing::Test {
 protected:
     void SetUp() override;
     void SetUpIn(const std::string& parent);  // SetUp with the scratch folder made in parent
-    void TearDown() override;
+    void TearDown() override { delete dir_; }
     ScratchDir* dir_ = nullptr;
 };
 
 // Fixture for frame-level tests: scratch folder with "dossier/", screen, start-up state.
 class ProgramTest : public FolderTest {
 protected:
-    void SetUp() override;
+    void SetUp() override { SetUpIn("/tmp"); }
     void SetUpIn(const std::string& parent);
     // Writes a note file into dossier/ before the catalogue is read by Restart().
-    void Note(const std::string& name, const std::string& bytes);
-    void Restart();  // re-run the start-up state with the folder as it is now
-    std::string NoteBytes(const std::string& name);
+    void Note(const std::string& name, const std::string& bytes) { WriteFile("dossier/" + name, bytes); }
+    void Restart() { ResetProgram(); }  // re-run the start-up state with the folder as it is now
+    std::string NoteBytes(const std::string& name) { return ReadFile("dossier/" + name); }
     // Writes empty notes of these names and starts again.
     void Names(const std::vector<std::string>& names);
     // Writes the note, starts again and opens it from the list.

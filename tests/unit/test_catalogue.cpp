@@ -70,7 +70,6 @@ TEST_F(Catalogue, MissingFolderGivesEmptyCatalogue)
     ASSERT_EQ(rmdir("dossier"), 0);
     FnLitDossier();
     EXPECT_EQ(ListeFichier.NbLignes, 0);
-    EXPECT_FALSE(FindFile(""));
     EXPECT_FALSE(FindFile("note"));
 
     // A fresh install can still create its first note.

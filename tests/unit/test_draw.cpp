@@ -6,7 +6,7 @@
 
 TEST(HitTest, RectangleEdgesAreOutside)
 {
-    // The switch's own edges are FrameTest.PageSwitchAnswersInsideItsStrictEdges'.
+    // The switch's own edges are FrameTest.StartsOnTheLettersPageThatTheSwitchChangesInsideItsStrictEdges'.
     EXPECT_FALSE(FnMouseCollision(320, 220, 288, 208, 32, 32));
     EXPECT_FALSE(FnMouseCollision(300, 240, 288, 208, 32, 32));
     EXPECT_TRUE(FnMouseCollision(319, 239, 288, 208, 32, 32));

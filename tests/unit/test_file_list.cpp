@@ -10,15 +10,10 @@ namespace {
 
 using namespace test;
 
-// Whether row r showed a name in the last frame: dark pixels in the upper part of its text.
+// Whether row r showed a name in the last frame: ink in the upper part of its text.
 bool RowHasInk(int r)
 {
-    for (int y = RANGEE_Y + 3 + RANGEE_H * r; y < RANGEE_Y + 11 + RANGEE_H * r; y++)
-        for (int x = TEXTE_X; x < 200; x++) {
-            Uint32 p = Pixel(x, y);
-            if ((p >> 16) < 0x50 && ((p >> 8) & 0xFF) < 0x50 && (p & 0xFF) < 0x50) return true;
-        }
-    return false;
+    return InkIn(TEXTE_X, RANGEE_Y + 3 + RANGEE_H * r, 199, RANGEE_Y + 10 + RANGEE_H * r);
 }
 
 class FileListTest : public ProgramTest {
@@ -160,28 +155,18 @@ TEST_F(FileListTest, CreateMovesTheBarToTheNewName)
     }
 }
 
-TEST_F(FileListTest, OpenOnlyListedNames)
-{
-    Names({"note"});
-    Type("nope");
-    OpenIcon();
-    EXPECT_EQ(Etape, 0);
-    ClickAt(40, RowY(0));
-    OpenIcon();
-    EXPECT_EQ(Etape, 1);
-    Frame();  // the next frame is the editor's
-    EXPECT_EQ(Texte.NbLignes, 1);
-}
-
-// The question names the picked note; decline keeps it, confirm removes it silently, and a
-// second delete asks about the last listed name that the field then shows (which name
-// that is, is the catalogue's: Catalogue.RemoveDropsNameAndShowsTheLastListed).
+// Only listed names are deleted or opened. The question names the picked note; decline
+// keeps it, confirm removes it silently, and a second delete asks about the last listed name
+// that the field then shows (which name that is, is the catalogue's:
+// Catalogue.RemoveDropsNameAndShowsTheLastListed).
 TEST_F(FileListTest, DeleteAsksDeclineKeepsConfirmRemoves)
 {
     Names({"w", "x", "y", "z"});
     Type("nope");
     DeleteIcon();
     EXPECT_FALSE(Message.GetActive()) << "an unlisted name asks nothing";
+    OpenIcon();
+    EXPECT_EQ(Etape, 0) << "nor opens";
 
     const std::string last = Last();
     ClickAt(40, RowY(1));
@@ -216,6 +201,11 @@ TEST_F(FileListTest, DeleteAsksDeclineKeepsConfirmRemoves)
     EXPECT_EQ(ChaineTitre, name);
     DeleteIcon();
     EXPECT_EQ(Message.GetLine2(), name) << "the delete is of the picked name";
+    Decline();
+    OpenIcon();
+    EXPECT_EQ(Etape, 1) << "and so is the open";
+    Frame();  // the next frame is the editor's
+    EXPECT_EQ(Texte.NbLignes, 1);
 }
 
 // The question's second line holds the name, cut with "..." where it would run out of the

@@ -13,50 +13,37 @@ namespace {
 using namespace test;
 using FrameTest = ProgramTest;
 
-TEST_F(FrameTest, StartsOnTheFileListWithTheLettersPage)
+// The file list and the letters page first, on a cleared screen. The switch answers inside
+// its strict edges, under an open question too. The keyboard's picture follows the page:
+// nothing of the letters page lies under the switch button, and the screen sees its click
+// with the page it had, so that click types nothing.
+TEST_F(FrameTest, StartsOnTheLettersPageThatTheSwitchChangesInsideItsStrictEdges)
 {
     Frame();
     EXPECT_EQ(Etape, 0);
-    EXPECT_EQ(Fonction, 0);
-    EXPECT_EQ(ClavierDebut, 0);
-    EXPECT_EQ(ClavierFin, 28);
     EXPECT_EQ(ListeFichier.NbLignes, 0);
     EXPECT_EQ(Pixel(200, 60), 0xFFFFFFu) << "the screen is cleared white";
-}
-
-// The switch answers inside its strict edges, under an open question too.
-TEST_F(FrameTest, PageSwitchAnswersInsideItsStrictEdges)
-{
-    ClickAt(SWITCH_X, SWITCH_Y + 12);
-    ClickAt(SWITCH_X + 12, SWITCH_Y);
-    EXPECT_EQ(Fonction, 0);
-    ClickAt(SWITCH_X + 1, SWITCH_Y + 1);
-    EXPECT_EQ(Fonction, 1);
-    EXPECT_EQ(ClavierDebut, 29);
-    EXPECT_EQ(ClavierFin, 57);
-    ClickAt(ECRAN_LARGEUR - 1, ECRAN_HAUTEUR - 1);
-    EXPECT_EQ(Fonction, 0);
-    EXPECT_EQ(ClavierDebut, 0);
-    EXPECT_EQ(ClavierFin, 28);
-
-    QuitIcon();
-    ASSERT_TRUE(Message.GetActive());
-    SwitchPage();
-    EXPECT_EQ(Fonction, 1);
-    EXPECT_TRUE(Message.GetActive());
-    EXPECT_EQ(done, 0);
-}
-
-// The keyboard's picture follows the page. Nothing of the letters page lies under the switch
-// button, and the screen sees its click with the page it had, so that click types nothing.
-TEST_F(FrameTest, TheKeyboardPictureFollowsThePage)
-{
-    Frame();
     std::vector<Uint32> letters = Pixels(0, 160, 288, 1);
+    // Where it is clicked (nowhere at first), then the page and the keys it shows.
+    for (auto [x, y, fonction, debut, fin] :
+         {std::tuple{-1, -1, 0, 0, 28}, {SWITCH_X, SWITCH_Y + 12, 0, 0, 28}, {SWITCH_X + 12, SWITCH_Y, 0, 0, 28},
+          {SWITCH_X + 1, SWITCH_Y + 1, 1, 29, 57}, {ECRAN_LARGEUR - 1, ECRAN_HAUTEUR - 1, 0, 0, 28}}) {
+        if (x >= 0) ClickAt(x, y);
+        EXPECT_EQ(Fonction, fonction) << x << ", " << y;
+        EXPECT_EQ(ClavierDebut, debut) << x << ", " << y;
+        EXPECT_EQ(ClavierFin, fin) << x << ", " << y;
+    }
     SwitchPage();
     EXPECT_STREQ(ChaineTitre, "");
     Frame();  // the switch acts after the strip is drawn
     EXPECT_NE(Pixels(0, 160, 288, 1), letters);
+
+    QuitIcon();
+    ASSERT_TRUE(Message.GetActive());
+    SwitchPage();
+    EXPECT_EQ(Fonction, 0);
+    EXPECT_TRUE(Message.GetActive());
+    EXPECT_EQ(done, 0);
 }
 
 TEST_F(FrameTest, ShouldersQuitAfterTheFrameCompletes)
@@ -206,11 +193,7 @@ protected:
         std::string first;
         for (int y = y0; y < y1; y++)
             for (int x = x0; x < 320; x++) {
-                Uint16 v = ((Uint16*)ref_->pixels)[y * ref_->pitch / 2 + x];
-                Uint8 r, g, b;
-                SDL_GetRGB(v, ref_->format, &r, &g, &b);
-                Uint32 want = (Uint32)r << 16 | (Uint32)g << 8 | b;
-                if (Pixel(x, y) != want && n++ == 0)
+                if (Pixel(x, y) != Pixel(x, y, ref_) && n++ == 0)
                     first = " first at (" + std::to_string(x) + ", " + std::to_string(y) + ")";
             }
         return n == 0 ? "" : std::to_string(n) + " pixels differ;" + first;
