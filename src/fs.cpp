@@ -596,7 +596,7 @@ Resultat FsEffaceNote(const char* chemin)
     if (!FsNomExact(chemin)) return RES_OK;
     Resultat r = FsDossierModifiablePour(chemin);
     if (r != RES_OK) return r;
-    // Its record lets the start finish a cut delete and find a stray entry; without it, it goes.
+    // Its record lets the start finish a cut delete and find a stray entry; the note goes even without.
     bool marque = FsEcritJournal(journal, chemin, 0, 0, 0666);
     r = FsRetire(chemin) ? RES_OK : FsErreur();
     if (marque) FsRetireJournal(journal);
