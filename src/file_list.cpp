@@ -56,8 +56,9 @@ static void FnOuvre()
     Etape = 1;
     Resultat r = FnReadFile(ChaineTitre);
     if (r != RES_OK) {
-        Message.SetMessage(FnTexteResultat(r), r == RES_TEXTE_DU_JOURNAL ? "Save it again" : "It cannot be saved",
-                           false, MESSAGE_INFORMATION, ACTION_AUCUNE);
+        const char* suite = r == RES_TEXTE_DU_JOURNAL ? "Save it again" : "It cannot be saved";
+        Message.SetMessage(FnTexteResultat(r), suite, false, MESSAGE_INFORMATION,
+                           ACTION_AUCUNE);
     }
 }
 

@@ -281,6 +281,7 @@ TEST_F(Notes, OpeningAnyEntryNeitherBlocksNorReadsPastWhatFits)
     }
     WriteFile("dossier/ligne", std::string(1 << 20, 'a') + "\nfin");
     int statut = RunInChild([] {
+        signal(SIGALRM, SIG_DFL);  // whatever handler SDL left: a hang must end the child
         alarm(20);
         const char* noms[] = {"tube", "zero", "vingt-go", "un-gio", "ligne"};
         for (int i = 0; i < 5; i++) {
@@ -535,9 +536,8 @@ TEST_F(Notes, StartUpActsOnlyOnWholeRecords)
 }
 
 // A card that refuses the record, with half a record of a cut save in its way: the note is
-// kept. One that refuses the note's write once
-// the old note is removed: the save says so, opening the note shows the text of that save
-// and says so, and the next save writes it.
+// kept. One that refuses the note's write once the old note is removed: the save says so,
+// opening the note shows the text of that save and says so, and the next save writes it.
 TEST_F(Notes, SaveFailingOnceTheNoteIsRemovedLeavesItsTextOpenable)
 {
     WriteFile("dossier/note", "ancien");
