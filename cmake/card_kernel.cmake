@@ -9,7 +9,7 @@ if(SCRIVELLE_TESTS AND NOT CMAKE_CROSSCOMPILING)
         src/fs.cpp src/note_file.cpp src/catalogue.cpp src/text_buffer.cpp)
     set_target_properties(scrivelle_carte_seule PROPERTIES CXX_STANDARD 17 CXX_STANDARD_REQUIRED ON)
     target_include_directories(scrivelle_carte_seule PRIVATE src ${SDLLIBS_INCLUDE_DIRS})
-    target_link_options(scrivelle_carte_seule PRIVATE -static -Wl,--wrap=fsync,--wrap=fdatasync)
+    target_link_options(scrivelle_carte_seule PRIVATE -static -Wl,--wrap=fsync,--wrap=fdatasync,--wrap=write)
     # Preloaded into the kernel: records its writes to the card images.
     add_library(ecritures MODULE tests/card/ecritures.c)
     target_link_libraries(ecritures PRIVATE ${CMAKE_DL_LIBS})

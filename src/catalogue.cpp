@@ -32,7 +32,7 @@ bool FnDejaListe(const char* chemin)
 void FnPrendEntree(const char* nom)
 {
     char chemin[CHEMIN_TAILLE];
-    if (ListeFichier.NbLignes < TEXTE_NB_LIGNES && FsChemin(chemin, nom) && !FnDejaListe(chemin)) {
+    if (ListeFichier.NbLignes < TEXTE_NB_LIGNES && FsChemin(chemin, nom) && !FindFile(nom) && !FnDejaListe(chemin)) {
         FnAjouteNom(nom);
     }
 }
@@ -56,15 +56,15 @@ bool FindFile(const char* nom)
 
 Resultat FnCreateFile(const char* nom)
 {
-    char chemin[CHEMIN_TAILLE];
+    char chemin[CHEMIN_TAILLE], liste[CHEMIN_TAILLE];
     if (nom[0] == 0 || FindFile(nom)) return RES_OK;
     if (ListeFichier.NbLignes >= TEXTE_NB_LIGNES) return RES_LISTE_PLEINE;
     // A name shaped like a save's temporary file would vanish from the list at the next
     // start, taking its note out of the user's sight.
     if (!FsChemin(chemin, nom) || FsEstTemporaire(nom)) return RES_NOM;
     Resultat r = FsFaitDossier();
-    if (r == RES_OK) r = FsCreeVide(chemin);
-    if (r == RES_OK) FnAjouteNom(nom);
+    if (r == RES_OK) r = FsCreeVide(chemin, liste);
+    if (r == RES_OK && !FindFile(liste)) FnAjouteNom(liste);
     return r;
 }
 

@@ -39,10 +39,13 @@ static void FnDitEchec(const char* quoi, Resultat r)
 }
 
 // Creates the named note (a failure says so); either way the bar goes to the last name,
-// the window to the end of the list.
+// the window to the end of the list. The name field takes the new note's name as the card
+// lists it, which an older kernel spells in small letters.
 static void FnCree()
 {
+    int avant = ListeFichier.NbLignes;
     FnDitEchec("File not created", FnCreateFile(ChaineTitre));
+    if (ListeFichier.NbLignes > avant) strcpy(ChaineTitre, ListeFichier.Lignes[avant].Caracteres);
     ListeFichier.LigneDebut = ListeFichier.NbLignes - RANGEES;
     FnCadreListe();
     int rangee = ListeFichier.NbLignes - 1 - ListeFichier.LigneDebut;

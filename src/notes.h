@@ -30,6 +30,8 @@ enum Resultat {
     RES_REFUS,                 // the system refused, whatever the mode bits say
     RES_AUTRE_GRAPHIE,         // FAT folds case: the card has the name in another spelling
     RES_TEXTE_DU_JOURNAL,      // the note opened with the text of a save that failed
+    RES_JOURNAL_ILLISIBLE,     // the card would not give the record of its last save
+    RES_NOMS_PRIS,             // files the program did not write hold both names of its record
     RES_NOMBRE
 };
 
@@ -40,9 +42,11 @@ enum Resultat {
 Resultat FnReadFile(const char* nom);
 
 // Saves Texte under the name without ever damaging the previous file, a power cut
-// included: the text goes to the note's journal first (fs.cpp). On any failure, or
-// when TexteIncomplet is set, the note is left untouched and the result says why. Either
-// way the cursor goes to the last line, the window to the last six lines.
+// included: the text goes to the note's record first (fs.cpp). On a failure the result
+// says why; the note is left as it was (always when TexteIncomplet is set or the card
+// lacks room), or, when the card failed once the old note was removed, its record stands
+// for it with the new text. Either way the cursor goes to the last line, the window to the
+// last six lines.
 Resultat FnWriteFile(const char* nom);
 
 // Start-up: finishes or undoes the saves and deletes that a power cut left (FsRetablitDossier),
@@ -54,14 +58,15 @@ void FnLitDossier();
 // True when the name is listed; the empty name never is.
 bool FindFile(const char* nom);
 
-// Creates an empty note and lists it. An existing file is kept as it is; "dossier/" is made
-// if missing. The empty name and a listed one ask for nothing: RES_OK. The result says
+// Creates an empty note and lists it under the name the card lists it (an older kernel
+// spells "NOTES" as "notes"). An existing file, or a failed save's record, is kept as it
+// is; "dossier/" is made if missing. The empty name and a listed one ask for nothing: RES_OK. The result says
 // why when the note could not be made or listed (unsafe or too long name, one
 // shaped like a save's temporary file, a full list, a full or read-only card...).
 Resultat FnCreateFile(const char* nom);
 
-// Deletes the note's file, whatever its own mode bits say (the folder must be writable),
-// and then drops its name (also when the file was already gone).
+// Deletes the note's file and any record of its last save, whatever its own mode bits say
+// (the folder must be writable), and then drops its name (also when the file was already gone).
 // The empty name and an unlisted one ask for nothing: RES_OK. The result says why when the
 // file stays on the card; its name then stays listed.
 Resultat FnRemoveFile(const char* nom);

@@ -21,7 +21,9 @@ static const char* const TexteResultat[RES_NOMBRE] = {
     "The name is not allowed",
     "Permission denied",
     "Another spelling is on the card",
-    "Its last save did not finish"
+    "Its last save did not finish",
+    "Its last save cannot be read",
+    "Unknown .copie files in the way"
 };
 
 const char* FnTexteResultat(Resultat r)

@@ -2,7 +2,7 @@
 // current folder (the card's root, which holds dossier/), for the power-cut test:
 //   carte start              the start-up: recovery and scan; prints the listed names
 //   carte save NAME FILE     saves the bytes of FILE as the note NAME
-//   carte create NAME        creates the note NAME
+//   carte create NAME        creates the note NAME; prints the name it is listed under
 //   carte delete NAME        deletes the note NAME
 //   carte check FILE         the start-up twice, each time followed by a sync and a look at
 //                            the card written to FILE: the listed names, then each entry of
@@ -96,6 +96,7 @@ int main(int argc, char** argv)
         r = FnWriteFile(argv[2]);
     } else if (quoi == "create" && argc == 3) {
         r = FnCreateFile(argv[2]);
+        if (r == RES_OK && ListeFichier.NbLignes > 0) std::cout << ListeFichier.Lignes[ListeFichier.NbLignes - 1].Caracteres << "\n";
     } else if (quoi == "delete" && argc == 3) {
         strcpy(ListeFichier.Lignes[ListeFichier.NbLignes++].Caracteres, argv[2]);
         r = FnRemoveFile(argv[2]);

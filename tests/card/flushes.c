@@ -3,13 +3,16 @@
  * (ECRITURES_UBD) counts one more flush (its stat's field 16), the driver makes the file
  * "ECRITURES_MARQUES/ECRITURES_CARTE.F.N" through hostfs, which the host's ecritures.c
  * turns into a flush point in the card's log: what was written before it has reached the
- * card. */
+ * card. Linked with --wrap=write too: ECRITURES_ECHEC=N makes the N-th write fail as a full
+ * card's would. */
+#include <errno.h>
 #include <fcntl.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <unistd.h>
 
 int __real_fsync(int fd);
+ssize_t __real_write(int fd, const void* octets, size_t n);
 int __real_fdatasync(int fd);
 
 static long flushes(void)
@@ -62,4 +65,15 @@ int __wrap_fsync(int fd)
 int __wrap_fdatasync(int fd)
 {
     return marque(__real_fdatasync(fd));
+}
+
+ssize_t __wrap_write(int fd, const void* octets, size_t n)
+{
+    static int compte = 0;
+    const char* echec = getenv("ECRITURES_ECHEC");
+    if (echec && ++compte == atoi(echec)) {
+        errno = ENOSPC;
+        return -1;
+    }
+    return __real_write(fd, octets, n);
 }

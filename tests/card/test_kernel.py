@@ -15,6 +15,11 @@ Linux, against every state a power cut can leave:
    fsck.vfat -n finds nothing but lost clusters and orphaned long-name parts;
 4. the start-up's own writes, when it wrote, cut the same way in some states (every state
    with --tout), each then checked as in 3.
+The card is used as on the handheld, whose kernel lists a short name of capitals in small
+letters (shortname=lower), and in the other layouts of the notes folder: the card itself
+mounted as dossier/, and dossier/ a link to a folder of the card. Rows off the power-cut path
+(a nearly full card, a save the card fails once the note is removed and what follows) are
+checked once they returned.
 Many states share one boot (16 cards a kernel) and two kernels run side by side.
 SCRIVELLE_BUILD names the build folder. Exit status 77 when the kernel cannot run here."""
 import glob
@@ -72,7 +77,7 @@ class Noyau:
         lignes = ['#!/bin/sh', 'export PATH=/usr/sbin:/usr/bin:/sbin:/bin',
                   'mount -t proc proc /proc', 'mount -t sysfs sys /sys',
                   'for m in fat/fat fat/vfat nls/nls_cp437 nls/nls_iso8859-1; do insmod %s/fs/$m.ko; done' % modules(),
-                  'M=%s/m; S=%s/sortie; n=0' % (ici, ici),
+                  'M=%s/m; S=%s/sortie; H=%s/h; n=0' % (ici, ici, ici),
                   'Q=%s; marque() { n=$((n+1)); : > "$Q/$1.$2.$n"; }' % self.marques]
         for i, c in enumerate(cartes):
             # One clock for every card, so that the times the kernel writes into folder
@@ -213,17 +218,84 @@ class Image:
 
 
 class Cas:
-    """One state to check: its card, the note the operation touched and its allowed texts
-    (None: no note of that name)."""
+    """One state to check: its card, how it is used, the note the operation touched and its
+    allowed texts (None: no note of that name)."""
 
-    def __init__(self, quoi, nom, image, note, permis):
-        self.quoi, self.nom, self.image, self.note, self.permis = quoi, nom, image, note, permis
+    def __init__(self, quoi, nom, image, note, permis, usage):
+        self.quoi, self.nom, self.image, self.note, self.permis, self.usage = quoi, nom, image, note, permis, usage
+
+
+class Usage:
+    """How a card is used: its mount options, and where the notes folder lies: 'carte', a
+    folder dossier/ of the card beside the program's files (the handheld's); 'racine', the
+    card itself mounted as dossier/; 'lien', dossier/ a link to a folder of the card from a
+    program folder elsewhere."""
+
+    def __init__(self, options='', disposition='carte'):
+        self.options, self.disposition = options, disposition
+
+    def monte(self, c, ubd):
+        """Shell lines mounting the card, $P the program's folder, its dossier/ made."""
+        m = 'mount -t vfat %s/dev/%s' % ('-o %s ' % self.options if self.options else '', ubd)
+        if self.disposition == 'racine':
+            return 'P=$H/%s && mkdir -p $P/dossier && %s $P/dossier' % (c, m)
+        if self.disposition == 'lien':
+            return '%s $M && mkdir -p $M/notes && P=$H/%s && mkdir -p $P && ln -sfn $M/notes $P/dossier' % (m, c)
+        return '%s $M && P=$M && mkdir -p $M/dossier' % m
+
+    def demonte(self):
+        return 'umount $P/dossier' if self.disposition == 'racine' else 'umount $M'
+
+
+MAIN = Usage('shortname=lower')  # the handheld's kernel: a short name of capitals listed in small letters
+# The card's free room brought down to %d clusters by a file beside the notes folder.
+REMPLIT = 'set -- $(stat -f -c "%%a %%S" $P) && dd if=/dev/zero of=$P/remplissage bs=$2 count=$(($1 - %d)) status=none'
+ECHOUE = 'ECRITURES_ECHEC=2'  # the card refuses the second write: a save's note, once its record is written
+
+
+class Ligne:
+    """A row: the commands run one after the other (the driver's arguments, or a shell line),
+    the note they touch and its texts before and once they returned, how the card is used,
+    what the commands must say, whether every cut state is tried or only the last, and the
+    row whose count of writes and flushes it must have."""
+
+    def __init__(self, quoi, commandes, note, permis, usage=MAIN, dit='', coupee=True, comme=None):
+        self.quoi, self.commandes, self.note, self.permis = quoi, commandes, note, permis
+        self.usage, self.dit, self.coupee, self.comme = usage, dit, coupee, comme
+
+
+def lignes(dossier):
+    ops = [Ligne(quoi, [args], note, permis, dit=args[1] + '\n' if args[0] == 'create' else '')
+           for quoi, args, note, permis in operations(dossier, LONG)]
+    save, delete, nouveau = ops[0].commandes[0], ops[3].commandes[0], TODO + b'x'
+    racine, lien = Usage('', 'racine'), Usage('', 'lien')
+    return ops + [
+        Ligne('create of a name in capitals', [['create', 'NOTES']], 'notes', [None, b''], dit='notes\n'),
+        Ligne('save, the card itself as dossier/', [save], 'todo', [TODO, nouveau], racine),
+        Ligne('delete, the card itself as dossier/', [delete], 'todo', [TODO, None], racine, coupee=False),
+        Ligne('save, dossier/ a link to the card', [save], 'todo', [TODO, nouveau], lien, coupee=False,
+              comme=ops[0].quoi),
+        Ligne('save on a nearly full card', [REMPLIT % 1, save], 'todo', [TODO, TODO],
+              dit='carte: save: result 6\n', coupee=False),
+        Ligne('save failed once the note was removed, the card then full', [[ECHOUE] + save, REMPLIT % 0], 'todo',
+              [TODO, nouveau], dit='carte: save: result 6\n', coupee=False),
+        Ligne('save failed once the note was removed, then a delete', [[ECHOUE] + save, delete], 'todo',
+              [TODO, None], dit='carte: save: result 6\n', coupee=False),
+        Ligne('save failed once the note was removed, then a create in another spelling',
+              [[ECHOUE] + save, ['create', 'Todo']], 'todo', [TODO, nouveau],
+              dit='carte: save: result 6\ncarte: create: result 15\n', coupee=False),
+    ]
 
 
 def sous_noyau(ubd, c, commande):
-    """A shell line running the driver in the card's root, its flushes marked."""
-    return '(cd $M && env ECRITURES_UBD=%s ECRITURES_CARTE=%s ECRITURES_MARQUES=$Q %s %s)' % (
-        ubd, c, CARTE, commande)
+    """A shell line running the driver in the program's folder, its flushes marked; a shell
+    line as it is."""
+    if isinstance(commande, str):
+        return commande
+    env = [a for a in commande if '=' in a]
+    args = ' '.join('"%s"' % a for a in commande if a not in env)
+    return '(cd $P && env ECRITURES_UBD=%s ECRITURES_CARTE=%s ECRITURES_MARQUES=$Q %s %s %s)' % (
+        ubd, c, ' '.join(env), CARTE, args)
 
 
 def enregistre(noyau, dossier):
@@ -237,20 +309,20 @@ def enregistre(noyau, dossier):
     for nom, octets in BASE.items():
         with open(os.path.join(notes, nom), 'wb') as f:
             f.write(octets)
-    ops = operations(dossier, LONG)
+    ops = lignes(dossier)
     noms = ['op%d' % i for i in range(len(ops))]
     for n in noms:
         shutil.copy(vierge, os.path.join(noyau.cartes, n + '.img'))
 
     def corps(c, ubd):
         op = ops[noms.index(c)]
-        pose = ' && '.join('cp "%s/%s" "$M/dossier/"' % (notes, n) for n in BASE)
+        pose = ' && '.join('cp "%s/%s" "$P/dossier/"' % (notes, n) for n in BASE)
         return '\n'.join([
-            'mount -t vfat /dev/%s $M && mkdir $M/dossier && %s && umount $M' % (ubd, pose),
-            'mount -t vfat /dev/%s $M' % ubd, 'marque %s debut' % c,
-            sous_noyau(ubd, c, ' '.join("'%s'" % a for a in op[1])) + ' > $S/%s.sortie 2>&1' % c,
-            'marque %s retour' % c, 'sync', 'marque %s fin' % c] + (LECTURE_SEULE if c == noms[0] else []) +
-            ['umount $M'])
+            '%s && %s && %s' % (op.usage.monte(c, ubd), pose, op.usage.demonte()),
+            op.usage.monte(c, ubd), 'marque %s debut' % c] +
+            [sous_noyau(ubd, c, commande) + ' >> $S/%s.sortie 2>&1' % c for commande in op.commandes] +
+            ['marque %s retour' % c, 'sync', 'marque %s fin' % c] + (LECTURE_SEULE if c == noms[0] else []) +
+            [op.usage.demonte()])
     ici = noyau.lance('ops', noms, corps)
     sortie = os.path.join(ici, 'sortie')
     # A file with FAT's read-only attribute shows no write bit but every execute bit; a save
@@ -262,22 +334,29 @@ def enregistre(noyau, dossier):
             lis(os.path.join(sortie, 'ro.ls')), lis(os.path.join(sortie, 'ro.sortie'))))
     with open(vierge, 'rb') as f:
         propre = Image(f.read())
-    faits = []
-    for n, (quoi, args, note, permis) in zip(noms, ops):
+    faits, comptes = [], {}
+    for n, op in zip(noms, ops):
         j = noyau.journal(n)
         if not j:
             return None  # the kernel did not start
         ecritures, flushes, retour = coupe(j)
         if retour is None:
-            raise RuntimeError('%s: the operation did not run on the kernel' % quoi)
-        faits.append((quoi, propre.plus(avant(j)), ecritures, flushes, retour, note, permis))
+            raise RuntimeError('%s: the operation did not run on the kernel' % op.quoi)
+        dit = (lis(os.path.join(sortie, n + '.sortie')) or b'').decode('latin-1')
+        if dit != op.dit:
+            enregistre.echecs.append('%s: said %r, not %r' % (op.quoi, dit, op.dit))
+        comptes[op.quoi] = (len(ecritures), len(flushes))
+        if op.comme and comptes[op.quoi] != comptes[op.comme]:
+            enregistre.echecs.append('%s: %d writes and %d flushes, not those of the %s' % (
+                (op.quoi,) + comptes[op.quoi] + (op.comme,)))
+        faits.append((op, propre.plus(avant(j)), ecritures, flushes, retour))
     return faits
 
 
 enregistre.echecs = []
-LECTURE_SEULE = ['chmod a-w $M/dossier/autre', 'ls -l $M/dossier/autre > $S/ro.ls',
-                 '(cd $M && %s save autre "$M/dossier/todo") > $S/ro.sortie 2>&1; echo $? > $S/ro.rc' % CARTE,
-                 'cp $M/dossier/autre $S/ro.note']
+LECTURE_SEULE = ['chmod a-w $P/dossier/autre', 'ls -l $P/dossier/autre > $S/ro.ls',
+                 '(cd $P && %s save autre "$P/dossier/todo") > $S/ro.sortie 2>&1; echo $? > $S/ro.rc' % CARTE,
+                 'cp $P/dossier/autre $S/ro.note']
 
 
 def demarrages(noyau, cas):
@@ -286,15 +365,16 @@ def demarrages(noyau, cas):
     lots = [cas[i:i + PAR_NOYAU] for i in range(0, len(cas), PAR_NOYAU)]
     noyau.suite += 1
 
-    def corps(c, ubd):
-        return 'mount -t vfat /dev/%s $M && { %s; umount $M; }; dmesg -c > $S/%s.dmesg' % (
-            ubd, sous_noyau(ubd, c, 'check $S/%s.v' % c), c)
-
     def lot(i):
         noms = []
         for j, c in enumerate(lots[i]):
             noms.append('e%d_%d_%d' % (noyau.suite, i, j))
             c.image.ecrit(os.path.join(noyau.cartes, noms[-1] + '.img'))
+
+        def corps(n, ubd):
+            u = lots[i][noms.index(n)].usage
+            return '%s && { %s; %s; }; dmesg -c > $S/%s.dmesg' % (
+                u.monte(n, ubd), sous_noyau(ubd, n, ['check', '$S/%s.v' % n]), u.demonte(), n)
         return noyau.lance('k%d_%d' % (noyau.suite, i), noms, corps), noms
     with ThreadPoolExecutor(2) as ex:
         faits = list(ex.map(lot, range(len(lots))))
@@ -339,20 +419,22 @@ def verifie(noyau, ici, nom, c):
     entrees = list(octets)
     if (liste, octets) != deuxieme:
         echecs.append('the second start-up changed the card')
-    texte = octets.get(c.note)
+    # A note whose file is missing holds the text of its save's live record, which stands for it.
+    texte = octets[c.note] if c.note in octets else texte_du_journal(octets, c.note)
     if texte not in c.permis:
         echecs.append('%s holds %s' % (c.note, 'nothing' if c.note not in octets else '%s bytes' % (
             'unreadable' if texte is None else len(texte))))
     for n, o in BASE.items():
         if n != c.note and octets.get(n) != o:
             echecs.append('%s is not as it was' % n)
-    notes = sorted([n for n in BASE if n != c.note] + ([c.note] if texte is not None else []))
+    autres = [n for n in BASE if n != c.note]
+    notes = sorted(autres + ([c.note] if texte is not None else []))
     if sorted(liste) != notes:
         echecs.append('the program lists %s' % sorted(liste))
     # A record cut before its first byte landed is no proof of anything: the start-up leaves
-    # it, unlisted (counted).
+    # it, unlisted (counted); so is a live record standing for its note.
     debris = [e for e in entrees if e.startswith(('.copie-', '.copie~')) and e not in liste]
-    if sorted(set(entrees) - set(debris)) != notes:
+    if sorted(set(entrees) - set(debris)) != sorted(autres + ([c.note] if c.note in octets else [])):
         echecs.append('the folder holds %s' % sorted(entrees))
     verifie.debris += bool(debris)
     dmesg = (lis(os.path.join(ici, 'sortie', nom + '.dmesg')) or b'').decode('latin-1').splitlines()
@@ -372,6 +454,17 @@ def verifie(noyau, ici, nom, c):
 
 
 verifie.tolere = verifie.debris = 0
+
+
+def texte_du_journal(octets, note):
+    """The new text of a live save's record of the note among the folder's entries, or None."""
+    for nom in ('.copie-' + note, '.copie~' + note):
+        r = octets.get(nom) or b''
+        if r[:4] == b'SCJ2' and len(r) >= 32:
+            n, l = struct.unpack_from('<I', r, 8)[0], struct.unpack_from('<I', r, 28)[0]
+            if r[32:32 + l] == note.encode('latin-1') and n != 0xfffffffe and len(r) == 32 + l + n:
+                return r[32 + l:]
+    return None
 TOLERE = re.compile(r'^(Reclaimed \d+ unused clusters? \(\d+ bytes\)\.|Leaving filesystem unchanged\.|'
                     r'Dirty bit is set.*| *Automatically removing dirty bit\.|FATs differ but appear to be intact\.|'
                     r' *Using first FAT\.| *Auto-deleting\.|'
@@ -391,22 +484,25 @@ def main():
         if ops is None:
             print('test_kernel: user-mode Linux does not run here: not run')
             return 77
-        echecs = [(Cas('read-only attribute', '', None, None, None), [e]) for e in enregistre.echecs]
+        echecs = [(Cas('what the operations said', '', None, None, None, None), [e]) for e in enregistre.echecs]
         cas = []
-        for quoi, avant_op, ecritures, flushes, retour, note, permis in ops:
+        for op, avant_op, ecritures, flushes, retour in ops:
             vus = set()
-            for nom, pris, rendu in etats(ecritures, flushes, retour):
+            tous = etats(ecritures, flushes, retour) if op.coupee else [('once it returned', ecritures, True)]
+            for nom, pris, rendu in tous:
                 image = avant_op.plus(pris)
                 if image.cle() not in vus:
                     vus.add(image.cle())
-                    cas.append(Cas(quoi, nom, image, note, permis[1:] if rendu else permis))
-            print('%s: %d writes, %d flushes, %d states' % (quoi, len(ecritures), len(flushes), len(vus)), flush=True)
+                    cas.append(Cas(op.quoi, nom, image, op.note, op.permis[1:] if rendu else op.permis, op.usage))
+            print('%s: %d writes, %d flushes, %d states' % (op.quoi, len(ecritures), len(flushes), len(vus)),
+                  flush=True)
         e, suites = demarrages(noyau, cas)
         echecs += e
         # The start-up cut in its turn: in every state where it wrote (--tout), or, for each
         # operation, in the state where it wrote the most.
         coupes = []
-        ecrit = [(c, j) for c, j in suites if coupe(j)[0]]
+        coupees = set(op.quoi for op, _, _, _, _ in ops if op.coupee)
+        ecrit = [(c, j) for c, j in suites if coupe(j)[0] and c.quoi in coupees]
         choisis = ecrit if tout else [max((x for x in ecrit if x[0].quoi == quoi), key=lambda x: len(coupe(x[1])[0]))
                                       for quoi in dict.fromkeys(c.quoi for c, _ in ecrit)]
         for c, j in choisis:
@@ -417,7 +513,8 @@ def main():
                 image = depart.plus(pris)
                 if image.cle() not in vus:
                     vus.add(image.cle())
-                    coupes.append(Cas(c.quoi + ', start-up cut', '%s; start-up %s' % (c.nom, nom), image, c.note, c.permis))
+                    coupes.append(Cas(c.quoi + ', start-up cut', '%s; start-up %s' % (c.nom, nom), image, c.note,
+                                      c.permis, c.usage))
         print('start-ups that wrote: %d; cut in %d of them: %d states' % (len(ecrit), len(choisis), len(coupes)),
               flush=True)
         e, _ = demarrages(noyau, coupes)
