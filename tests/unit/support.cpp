@@ -2,6 +2,7 @@
 #include "support.h"
 
 #include <stdlib.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -19,10 +20,39 @@ namespace fs = std::filesystem;
 
 namespace test {
 
+// An ASSERT in a helper ends the whole test, not the helper alone: a failed setup stops it.
+struct FatalEndsTheTest : testing::EmptyTestEventListener {
+    void OnTestPartResult(const testing::TestPartResult& r) override
+    {
+        if (r.fatally_failed()) throw testing::AssertionException(r);
+    }
+};
+static const bool installed = (testing::UnitTest::GetInstance()->listeners().Append(new FatalEndsTheTest), true);
+
 void WriteFile(const std::string& path, const std::string& bytes)
 {
     unlink(path.c_str());
-    if (!WriteBytes(path, bytes.data(), bytes.size())) ADD_FAILURE() << "cannot write " << path;
+    if (!WriteBytes(path, bytes.data(), bytes.size())) FAIL() << "cannot write " << path;
+}
+
+// What a child of RunInChild said failed, in memory it shares with its parent.
+static char* said = (char*)mmap(nullptr, 4096, PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0);
+
+int Failed(const std::string& what)
+{
+    snprintf(said, 4096, "%s", what.c_str());
+    return 1;
+}
+
+ChildEnd EndOfChild(pid_t pid)
+{
+    int status = 0;
+    if (pid < 0 || waitpid(pid, &status, 0) != pid) return {100, "no child process"};
+    ChildEnd end = {WIFEXITED(status) ? WEXITSTATUS(status) : 100, said};
+    said[0] = 0;
+    if (end.failed.empty() && end.status != 0)
+        end.failed = WIFSIGNALED(status) ? strsignal(WTERMSIG(status)) : "exit status " + std::to_string(end.status);
+    return end;
 }
 
 void StageAssets()
@@ -244,10 +274,10 @@ void ProgramTest::Open(const std::string& name, const std::string& bytes)
 
 int ProgramTest::RowOf(const std::string& name)
 {
-    for (int i = 0; i < ListeFichier.NbLignes; i++)
-        if (name == ListeFichier.Lignes[i].Caracteres) return i - ListeFichier.LigneDebut;
-    ADD_FAILURE() << name << " not listed";
-    return 0;
+    int i = 0;
+    while (i < ListeFichier.NbLignes && name != ListeFichier.Lignes[i].Caracteres) i++;
+    [&] { ASSERT_LT(i, ListeFichier.NbLignes) << name << " not listed"; }();  // ends the test
+    return i - ListeFichier.LigneDebut;
 }
 
 }  // namespace test

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <SDL.h>
 #include <sys/wait.h>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -19,7 +20,7 @@ namespace test {
 void StageAssets();
 
 // Writes a new file (a FAT driver in user space ignores O_TRUNC on an existing one); a
-// failure fails the test.
+// failure ends the test.
 void WriteFile(const std::string& path, const std::string& bytes);
 
 // Brings SDL up once for the whole test binary (dummy drivers) and loads the resources.
@@ -88,16 +89,30 @@ bool Pick(const std::string& name);
 // The number of descriptors this process holds open.
 long OpenDescriptors();
 
-// Runs f in a child process and returns its exit status (100 when it did not exit):
-// limits, signals and a changed user stay there.
-template <class F> int RunInChild(F f)
+// Runs f in a child process, which exits with what f returns (limits, signals and a changed
+// user stay there). Its exit status (100 when it did not exit), and what failed: "" when it
+// exited with 0, else the text it gave Failed() or how it ended.
+struct ChildEnd { int status; std::string failed; };
+ChildEnd EndOfChild(pid_t pid);
+int Failed(const std::string& what);  // in the child: tells the parent what failed; returns 1
+template <class F> ChildEnd RunInChild(F f)
 {
     pid_t pid = fork();
-    if (pid == 0) _exit(f());
-    int status = 0;
-    waitpid(pid, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : 100;
+    if (pid != 0) return EndOfChild(pid);
+    // A fatal failure ends the child, not the rest of the suite run there.
+    try { _exit(f()); } catch (...) { _exit(Failed("a fatal failure, shown above")); }
 }
+
+// write, open, close, unlink, remove and fdopen, replaced for the whole test binary
+// (interposed.cpp) to fail as a card does. A power cut: op runs in a child that ends at its
+// k-th write or removal, before it, or (a write, demi) once half of it is written; true when
+// op ended first. A card that refuses the EchoueA-th write from now (a full one), a file it
+// cannot open for reading (RefuseLecture), a stream that cannot be made (RefuseFlux), a file
+// whose path holds RefuseFermeture reporting a write error as it is closed.
+bool CoupeeA(int k, bool demi, const std::function<void()>& op);
+extern int EchoueA;
+extern const char *RefuseLecture, *RefuseFermeture;
+extern bool RefuseFlux;
 
 // Fixture for the folder tests: a scratch folder holding an empty "dossier/", made in
 // SCRIVELLE_TESTS_DOSSIER when set (on a FAT card, for the card tests), and empty buffers.

@@ -81,11 +81,8 @@ TEST_F(Catalogue, MissingFolderGivesEmptyCatalogue)
 TEST_F(Catalogue, FindFileComparesExactBytes)
 {
     Fill(&ListeFichier, {"Note", "note ", "x"});
-    EXPECT_TRUE(FindFile("Note"));
-    EXPECT_TRUE(FindFile("note "));
-    EXPECT_FALSE(FindFile("note"));
-    EXPECT_FALSE(FindFile("NOTE"));
-    EXPECT_FALSE(FindFile(""));
+    for (auto [nom, listee] : {std::pair{"Note", true}, {"note ", true}, {"note", false}, {"NOTE", false}, {"", false}})
+        EXPECT_EQ(FindFile(nom), listee) << nom;
 }
 
 TEST_F(Catalogue, CreateAddsEmptyNoteOnlyWhenItMay)

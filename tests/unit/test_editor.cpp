@@ -12,6 +12,7 @@ namespace {
 using namespace test;
 
 std::string Line(int i) { return Texte.Lignes[i].Caracteres; }
+std::pair<int, int> Window() { return {Texte.LigneActive, Texte.LigneDebut}; }  // current line, first shown
 
 using EditorTest = ProgramTest;
 
@@ -226,8 +227,7 @@ TEST_F(EditorTest, NewLineGoesToTheNextLineAndOnlyTheLastOneGrows)
     ClickAt(100, RowY(5));  // "f", on the sixth row
     Type("\n");
     EXPECT_EQ(Texte.NbLignes, 8) << "the note does not grow";
-    EXPECT_EQ(Texte.LigneActive, 6);
-    EXPECT_EQ(Texte.LigneDebut, 1) << "the next line is shown on the sixth row";
+    EXPECT_EQ(Window(), std::pair(6, 1)) << "the next line is shown on the sixth row";
     EXPECT_EQ(Line(6), "g");
     Type("x\ny");
     Save();
@@ -239,20 +239,16 @@ TEST_F(EditorTest, NewLineGoesToTheNextLineAndOnlyTheLastOneGrows)
     EXPECT_EQ(Texte.NbLignes, 2);
     EXPECT_EQ(Texte.LigneActive, 1);
     Type("1\n2\n3\n4\n");
-    EXPECT_EQ(Texte.LigneActive, 5);
-    EXPECT_EQ(Texte.LigneDebut, 0);
+    EXPECT_EQ(Window(), std::pair(5, 0));
     Type("\n");
-    EXPECT_EQ(Texte.LigneActive, 6);
-    EXPECT_EQ(Texte.LigneDebut, 1) << "the window follows to keep the line on the sixth row";
+    EXPECT_EQ(Window(), std::pair(6, 1)) << "the window follows to keep the line on the sixth row";
     Save();
     EXPECT_EQ(NoteBytes("m"), "x\n1\n2\n3\n4\n\n");
     Acknowledge();
 
     Open("o", "ab\ncd");
     Type("\b\n");
-    EXPECT_EQ(Line(0), "a");
-    EXPECT_EQ(Line(1), "cd");
-    EXPECT_EQ(Texte.NbLignes, 2);
+    EXPECT_EQ(Lines(Texte), (std::vector<std::string>{"a", "cd"}));
 }
 
 // Backspace erases the last character, never leaves a space in the file, does nothing on
@@ -269,8 +265,7 @@ TEST_F(EditorTest, BackspaceErasesCleanlyAndRemovesEmptyLines)
     Type("x");
     EXPECT_EQ(Line(0), "ax");
     Type("\b\b\b\b");
-    EXPECT_EQ(Line(0), "");
-    EXPECT_EQ(Texte.NbLignes, 1) << "backspace on an empty line 0 does nothing";
+    EXPECT_EQ(Lines(Texte), std::vector<std::string>{""}) << "backspace on an empty line 0 does nothing";
 
     Open("m", "abx\n");
     ClickAt(100, RowY(1));
@@ -314,8 +309,7 @@ TEST_F(EditorTest, WindowFollowsTheCurrentLineAfterARemoval)
         if (c.row == 5) EXPECT_EQ(Texte.LigneFin, 10) << "no numbered row past the note";
     }
     for (int i = 0; i < 12; i++) Type("\b");
-    EXPECT_EQ(Texte.LigneActive, 0);
-    EXPECT_EQ(Texte.LigneDebut, 0);
+    EXPECT_EQ(Window(), std::pair(0, 0));
     EXPECT_EQ(Texte.NbLignes, 6);
     Save();
     EXPECT_EQ(NoteBytes("n"), "\ng\nh\ni\nj\n");
@@ -388,8 +382,7 @@ TEST_F(EditorTest, SaveGoesToTheEndAndTellsTheTruth)
     EXPECT_STREQ(Message.GetLine1(), "File saved");
     EXPECT_EQ(NoteBytes("n"), "1\n2\n3\n4x\n5\n6\n7\n8\n9\n10");
     Acknowledge();
-    EXPECT_EQ(Texte.LigneActive, 9);
-    EXPECT_EQ(Texte.LigneDebut, 4);
+    EXPECT_EQ(Window(), std::pair(9, 4));
     EXPECT_TRUE(RowHasBlue(5)) << "the current line is drawn on the bottom row";
     Type("y");
     EXPECT_EQ(Line(9), "10y");
@@ -401,8 +394,7 @@ TEST_F(EditorTest, SaveGoesToTheEndAndTellsTheTruth)
     EXPECT_STREQ(Message.GetLine1(), "File not saved");
     EXPECT_STREQ(Message.GetLine2(), "Could not write the file");
     EXPECT_FALSE(Exists("dossier/gone"));
-    EXPECT_EQ(Texte.LigneActive, 3) << "a failed save goes to the end too";
-    EXPECT_EQ(Texte.LigneDebut, 0);
+    EXPECT_EQ(Window(), std::pair(3, 0)) << "a failed save goes to the end too";
 }
 
 // A note that did not load whole (too many lines, a long line, a zero byte, a picture,

@@ -86,17 +86,15 @@ TEST_F(HostileCard, CreateRefusesTheNamesOfASavesTemporaryFiles)
     for (const std::string& n : created) EXPECT_TRUE(FindFile(n.c_str())) << n;
 }
 
-// Runs f as a user other than root (nobody), in a child process. Returns f's status, or
-// 77 when the machine does not let the test change user.
-template <class F> int AsOrdinaryUser(F f)
+// What fails in f run as a user other than root (nobody), in a child process. The handheld
+// runs as root: a run that could not become another user proves nothing, and fails.
+template <class F> std::string AsOrdinaryUser(F f)
 {
     return RunInChild([&] {
-        if (geteuid() == 0) {
-            if (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0) return 77;
-            if (setuid(0) == 0) return 77;  // root could come back: not a real drop
-        }
+        if (geteuid() == 0 && (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0 || !setuid(0)))
+            return Failed("the test could not run as another user");  // or root could come back
         return f();
-    });
+    }).failed;
 }
 
 // Permission bits that only bind a user other than root: an unreadable note opens empty
@@ -114,32 +112,29 @@ TEST_F(HostileCard, FilesTheUserMayNotReadOrWrite)
     ASSERT_EQ(chmod(".", 0755), 0);
     Restart();
 
-    int failed = AsOrdinaryUser([] {
+    std::string failed = AsOrdinaryUser([] {
         FnReadFile("secret");
-        if (!TexteIncomplet || Texte.NbLignes != 1 || Texte.Lignes[0].Caracteres[0]) return 1;
-        if (FnWriteFile("secret") == RES_OK) return 2;
+        if (!TexteIncomplet || Texte.NbLignes != 1 || Texte.Lignes[0].Caracteres[0]) return Failed("secret opened");
+        if (FnWriteFile("secret") == RES_OK) return Failed("secret saved over");
         FnReadFile("readonly");
-        if (TexteIncomplet || std::string(Texte.Lignes[0].Caracteres) != "look, don't touch") return 3;
+        if (TexteIncomplet || std::string(Texte.Lignes[0].Caracteres) != "look, don't touch")
+            return Failed("readonly not opened whole");
         Texte.Lignes[0].Caracteres[0] = 'L';
-        if (FnWriteFile("readonly") == RES_OK) return 4;
-        return 0;
+        return FnWriteFile("readonly") == RES_OK ? Failed("readonly saved over") : 0;
     });
-    // The handheld runs as root: a run that could not become another user proves nothing.
-    ASSERT_NE(failed, 77) << "the test could not run as another user";
-    EXPECT_EQ(failed, 0) << "check " << failed << " failed in a writable folder";
+    EXPECT_EQ(failed, "") << "in a writable folder";
 
     ASSERT_EQ(chmod("dossier", 0555), 0);  // now only root may change the folder
     failed = AsOrdinaryUser([] {
         FnReadFile("open");
-        if (TexteIncomplet) return 5;
-        if (FnWriteFile("open") == RES_OK) return 6;
+        if (TexteIncomplet) return Failed("a note opened incomplete");
+        if (FnWriteFile("open") == RES_OK) return Failed("a note saved");
         FnCreateFile("new");
-        if (FindFile("new")) return 7;
+        if (FindFile("new")) return Failed("a note created");
         FnRemoveFile("open");
-        if (!FindFile("open")) return 8;
-        return 0;
+        return FindFile("open") ? 0 : Failed("a note deleted");
     });
-    EXPECT_EQ(failed, 0) << "check " << failed << " failed in a read-only folder";
+    EXPECT_EQ(failed, "") << "in a read-only folder";
 
     EXPECT_EQ(Lines().size(), 3u) << "a note the user may not read is still listed";
     chmod("dossier/secret", 0600);
