@@ -45,7 +45,7 @@ TESTS_DOSSIER = ':'.join([
     'Catalogue.*', 'Notes.LoadsLinesAsTheFormatSplitsThem', 'Notes.MissingNote*',
     'Notes.RoundTripKeepsEveryByte', 'Notes.SaveWritesText*', 'Notes.SaveGoesToTheEnd*',
     'Notes.IncompleteNote*', 'Notes.UnreadableNote*', 'Notes.FailedWrite*',
-    'Notes.ACut*', 'Notes.StartUp*',
+    'Notes.ACut*', 'Notes.StartUp*', 'Notes.SaveFailing*',
 ]) + '-Catalogue.ScanKeepsFolderOrder*:Catalogue.AFileUnderTwoNames*'
 
 AUTRE = bytes(range(256)) * 12            # a neighbour that no operation may touch

@@ -287,6 +287,9 @@ TEST_F(Notes, OpeningAnyEntryNeitherBlocksNorReadsPastWhatFits)
             if (!TexteIncomplet || Texte.NbLignes != 1 || fichier != nullptr) return Failed(nom + " not incomplete");
             if (OctetsLus() - avant > NOTE_OCTETS_MAX + 1024) return Failed(nom + " read past what fits");
         }
+        Fill(&ListeFichier, {"un-gio"});  // its delete's record has no text of it to tell
+        long avant = OctetsLus();
+        if (FnRemoveFile("un-gio") != RES_OK || OctetsLus() - avant > NOTE_OCTETS_MAX) return Failed("a delete read past what fits");
         return 0;
     });
     EXPECT_EQ(fin.failed, "") << "an alarm: the child hung";
@@ -392,9 +395,10 @@ TEST_F(Notes, ACutAtAnyWriteOrRemovalLeavesOneWholeVersion)
 
 // The start-up acts only on the whole records the program writes: a file it cannot prove
 // it wrote is left as it is and not listed, and a note's save goes through beside it. The
-// short name a torn folder sector leaves of a note whose record holds its old text goes. A
-// save cut once its note was removed, or whose note's entry landed without its data, is
-// finished, whatever entries the folder yields first.
+// short name a torn folder sector leaves of a note whose record holds its old text goes,
+// not one named otherwise. A save cut once its note was removed, or whose note's entry
+// landed without its data, is finished, whatever entries the folder yields first, and
+// whatever short name (in capitals or small letters) its record was left under.
 TEST_F(Notes, StartUpActsOnlyOnWholeRecords)
 {
     WriteFile("dossier/foo", "garde");
@@ -409,21 +413,23 @@ TEST_F(Notes, StartUpActsOnlyOnWholeRecords)
             FnWriteFile(nom);
         });
     };
-    coupe("autre", 2);   // once its record is written
-    coupe("tiers", 3);   // once the note is removed
+    coupe("autre note.txt", 2);  // once its record is written
+    coupe("tiers", 3);           // once the note is removed
     coupe("quatre", 2);
     WriteFile("dossier/quatre", std::string(7, '\0'));  // its entry landed, not its data
-    WriteFile("dossier/AUTRE~12.TXT", "ancien");        // as long as a short name gets
-    WriteFile("dossier/FOO~1", "ailleurs");
+    ASSERT_EQ(rename("dossier/" FS_JOURNAL_PREFIXE "tiers", "dossier/COPIE~~1"), 0);
+    ASSERT_EQ(rename("dossier/" FS_JOURNAL_PREFIXE "quatre", "dossier/copie-~1"), 0);
+    WriteFile("dossier/AUTREN~1.TXT", "ancien");  // as long as a short name gets
+    WriteFile("dossier/FOO~1", "ancien");
     const std::vector<std::string> etrangers = {FS_EFFACE_PREFIXE "foo", FS_JOURNAL_PREFIXE "note", FS_TEMP_PREFIXE "Ab3xY9"};
     FnLitDossier();
     std::vector<std::string> reste = Entries(), listes = Lines();
-    std::set<std::string> notes = {"foo", "note", "autre", "FOO~1", "tiers", "quatre"}, tout = notes;
+    std::set<std::string> notes = {"foo", "note", "autre note.txt", "FOO~1", "tiers", "quatre"}, tout = notes;
     tout.insert(etrangers.begin(), etrangers.end());
     EXPECT_EQ(std::set<std::string>(reste.begin(), reste.end()), tout);
     EXPECT_EQ(std::set<std::string>(listes.begin(), listes.end()), notes);
     EXPECT_EQ(ReadFile("dossier/foo"), "garde");
-    EXPECT_EQ(ReadFile("dossier/autre"), "ancien");
+    EXPECT_EQ(ReadFile("dossier/autre note.txt"), "ancien");
     EXPECT_EQ(ReadFile("dossier/tiers"), "nouveau");
     EXPECT_EQ(ReadFile("dossier/quatre"), "nouveau");
     Fill(&Texte, {"neuf"});
@@ -434,8 +440,10 @@ TEST_F(Notes, StartUpActsOnlyOnWholeRecords)
 }
 
 // A card that refuses the record, with half a record of a cut save in its way: the note is
-// kept. One that refuses the note's write once the old note is removed: the save says so,
-// opening the note shows the text of that save and says so, and the next save writes it.
+// kept. One that refuses the note's write once the old note is removed: the save says so;
+// while the card refuses it, its record stands for the note: listed at the start, kept by a
+// create, opened with its text (which says so); the next save writes it. A delete after
+// such a save removes the record too, for good.
 TEST_F(Notes, SaveFailingOnceTheNoteIsRemovedLeavesItsTextOpenable)
 {
     WriteFile("dossier/note", "ancien");
@@ -450,6 +458,11 @@ TEST_F(Notes, SaveFailingOnceTheNoteIsRemovedLeavesItsTextOpenable)
     EchoueA = 2;  // the record's write, then the note's
     EXPECT_EQ(FnWriteFile("note"), RES_CARTE_PLEINE);
     EXPECT_EQ(EchoueA, 0);
+    EchoueA = 1;  // the start-up's write of the note
+    FnLitDossier();
+    EXPECT_EQ(Lines(), std::vector<std::string>{"note"});
+    FnClearText(&ListeFichier);
+    EXPECT_EQ(FnCreateFile("note"), RES_OK);
     EXPECT_FALSE(Exists("dossier/note"));
     FnClearText(&Texte);
     EXPECT_EQ(FnReadFile("note"), RES_TEXTE_DU_JOURNAL);
@@ -459,10 +472,16 @@ TEST_F(Notes, SaveFailingOnceTheNoteIsRemovedLeavesItsTextOpenable)
     EXPECT_EQ(FnWriteFile("note"), RES_OK);
     EXPECT_EQ(ReadFile("dossier/note"), "nouveau\nTexte");
     EXPECT_EQ(Entries(), std::vector<std::string>{"note"});
+    EchoueA = 2;
+    EXPECT_EQ(FnWriteFile("note"), RES_CARTE_PLEINE);
+    EXPECT_EQ(FnRemoveFile("note"), RES_OK);
+    FnClearText(&ListeFichier);
+    FnLitDossier();
+    EXPECT_EQ(Entries(), std::vector<std::string>{});
 }
 
 // A note whose old text cannot be read is kept: its save's record could not tell it; so is
-// one whose record reports a write error as it is closed. A read whose stream cannot be
+// one whose record reports a write error as it is closed, or cannot be read, or has no name free. A read whose stream cannot be
 // made leaves no descriptor open.
 TEST_F(Notes, NoteThatCannotBeOpenedIsKept)
 {
@@ -474,8 +493,17 @@ TEST_F(Notes, NoteThatCannotBeOpenedIsKept)
     RefuseFermeture = FS_JOURNAL_PREFIXE;
     EXPECT_EQ(FnWriteFile("note"), RES_ECRITURE);
     RefuseFermeture = nullptr;
+    // A record that cannot be read may be live: no second one goes beside it. Files the
+    // program did not write under both its names are said to be in the way.
+    WriteFile("dossier/" FS_JOURNAL_PREFIXE "note", "x");
+    RefuseLecture = "dossier/" FS_JOURNAL_PREFIXE "note";
+    EXPECT_EQ(FnWriteFile("note"), RES_JOURNAL_ILLISIBLE);
+    RefuseLecture = nullptr;
+    WriteFile("dossier/" FS_JOURNAL_AUTRE "note", "x");
+    EXPECT_EQ(FnWriteFile("note"), RES_NOMS_PRIS);
     EXPECT_EQ(ReadFile("dossier/note"), "ancien");
-    EXPECT_EQ(Entries(), std::vector<std::string>{"note"});
+    std::vector<std::string> reste = Entries();
+    EXPECT_EQ(std::set<std::string>(reste.begin(), reste.end()), (std::set<std::string>{FS_JOURNAL_PREFIXE "note", FS_JOURNAL_AUTRE "note", "note"}));
     long ouverts = OpenDescriptors();
     RefuseFlux = true;
     EXPECT_EQ(FnReadFile("note"), RES_INCOMPLETE);
