@@ -108,7 +108,4 @@ int DessineRangee(int r, int numero, const char* texte);
 // True when this frame's click picks row r (its band reaches into the next row's).
 bool FnRangeeTouchee(int r);
 
-// Copies at most max bytes of the text into Chaine, terminated; returns the length copied.
-int FnCopieChaine(const char* texte, int max);
-
 #endif
