@@ -5,8 +5,8 @@
 #   make test   install what the tests need too, build everything, then run every test
 #   make clean  remove the build (run/dossier/ is never touched)
 #   make screenshots  pictures of the main screens into docs/
-# Both configure build/ anew, make and make run without the tests and make test with them,
-# so either may follow the other in the same folder.
+# make and make run configure build/ without the tests, make test with them; each
+# configures it anew, so either may follow the other in the same folder.
 
 BUILD := build
 CMAKE_FLAGS ?=
