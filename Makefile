@@ -1,42 +1,52 @@
 # The user's entry point; CMake does the building.
-#   make        build the program, the keyboard objects, the pictures and run/
-#   make run    build, then start the program in run/ (notes in run/dossier/)
-#   make test   build, then run every test
+#   make        install what building and running need, build the program (with the
+#               keyboard objects), its pictures and run/
+#   make run    that, then start the program in run/ (notes in run/dossier/)
+#   make test   install what the tests need too, build everything, then run every test
 #   make clean  remove the build (run/dossier/ is never touched)
 #   make screenshots  pictures of the main screens into docs/
+# make and make run configure build/ without the tests, make test with them; each
+# configures it anew, so either may follow the other in the same folder.
 
 BUILD := build
 CMAKE_FLAGS ?=
 # Builds and tests use every core.
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all deps configure run test clean screenshots
+.PHONY: all deps configure run test-deps test-build test clean screenshots
 
 all: configure
-	cmake --build $(BUILD) -j$(JOBS)
+	cmake --build $(BUILD) -j$(JOBS) --target scrivelle run_dir
 
 deps:
-	@scripts/install-deps
+	@scripts/install-deps run
 
 configure: deps
-	@cmake -S . -B $(BUILD) $(CMAKE_FLAGS) >/dev/null
+	@cmake -S . -B $(BUILD) -DSCRIVELLE_TESTS=OFF $(CMAKE_FLAGS) >/dev/null
 
 run: all
 	cd run && ../$(BUILD)/scrivelle
+
+test-deps:
+	@scripts/install-deps test
+
+test-build: test-deps
+	@cmake -S . -B $(BUILD) -DSCRIVELLE_TESTS=ON $(CMAKE_FLAGS) >/dev/null
+	cmake --build $(BUILD) -j$(JOBS)
 
 # Further kinds of tests (mk/*.mk) add their targets to TEST_STEPS; make test runs them
 # beside the main suite, each step's output shown whole when it ends.
 TEST_STEPS :=
 -include mk/*.mk
 
-test: all
+test: test-build
 	@$(MAKE) --no-print-directory -k -j$(JOBS) --output-sync=target test-main $(TEST_STEPS)
 
 .PHONY: test-main
 test-main:
 	cd $(BUILD) && ctest -j$(JOBS) --output-on-failure
 
-screenshots: all
+screenshots: test-build
 	python3 tests/e2e/screenshots.py $(BUILD) docs
 
 clean:

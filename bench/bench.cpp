@@ -38,6 +38,7 @@
 #include "globals.h"
 #include "launcher.h"
 #include "message_box.h"
+#include "pictures.h"
 #include "resources.h"
 #include "screens.h"
 
@@ -300,11 +301,11 @@ int CheckFormats()
     struct {
         const char* name;
         SDL_Surface* s;
-    } pictures[] = {{"ligne.bmp", Curseur}, {"maj.bmp", ImgPuce}, {"icones.png", ImgIcone},
-                    {"fonction.bmp", ImgSwitch}, {"fleche.bmp", ImgFleche}, {"titre.bmp", ImgTitre},
-                    {"bande.bmp", ImgNoLigne}, {"speciaux.bmp", ImgNumerique},
-                    {"lettre.bmp", ImgClavier}, {"texte.bmp", ImgTexte},
-                    {"message.bmp", ImgMessage}, {"btn.bmp", ImgBtn}};
+    } pictures[] = {
+#define PICTURE(file, surface, drawing, key, width, height) {file, surface},
+        SCRIVELLE_IMAGES(PICTURE)
+#undef PICTURE
+    };
     int converted = 0;
     std::printf("Pictures (screen: %d-bit):\n", ecran->format->BitsPerPixel);
     for (auto& p : pictures) {

@@ -4,9 +4,12 @@
 # of those states; the target card_kernel_full cuts them in every one.
 if(SCRIVELLE_TESTS AND NOT CMAKE_CROSSCOMPILING)
     # The notes layer alone, linked statically: a process starts much faster in the guest
-    # without shared libraries to map. flushes.c marks each flush the card receives.
-    add_executable(scrivelle_carte_seule tests/card/carte.cpp tests/card/globales.cpp tests/card/flushes.c
-        src/fs.cpp src/note_file.cpp src/catalogue.cpp src/text_buffer.cpp)
+    # without shared libraries to map. The program's globals come with the two objects they
+    # construct, the keyboard and the message box, neither of which calls SDL. flushes.c
+    # marks each flush the card receives.
+    add_executable(scrivelle_carte_seule tests/card/carte.cpp tests/card/flushes.c
+        src/fs.cpp src/note_file.cpp src/catalogue.cpp src/text_buffer.cpp
+        src/globals.cpp src/TMessage.cpp src/TClavier.cpp src/TTouche.cpp)
     set_target_properties(scrivelle_carte_seule PROPERTIES CXX_STANDARD 17 CXX_STANDARD_REQUIRED ON)
     target_include_directories(scrivelle_carte_seule PRIVATE src ${SDLLIBS_INCLUDE_DIRS})
     target_link_options(scrivelle_carte_seule PRIVATE -static -Wl,--wrap=fsync,--wrap=fdatasync,--wrap=write)

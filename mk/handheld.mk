@@ -22,7 +22,12 @@ HOST_ASSETS_TOOL = $(abspath $(BUILD))/scrivelle_assets
 
 .PHONY: gp2x dist test-arm bench host-tools
 
-host-tools: configure
+# The assets tool of build/ as it is configured, with or without the tests (a step of make
+# test may run this beside the main suite in build/); a missing build/ is configured
+# without them.
+host-tools: deps
+	@test -f $(BUILD)/CMakeCache.txt \
+	    || cmake -S . -B $(BUILD) -DSCRIVELLE_TESTS=OFF $(CMAKE_FLAGS) >/dev/null
 	cmake --build $(BUILD) --target scrivelle_assets -j$(JOBS)
 
 gp2x:
@@ -39,11 +44,12 @@ gp2x:
 	cmake --build $(GP2X_BUILD) -j$(JOBS)
 	@echo "SD-card package: $(GP2X_BUILD)/dist/scrivelle.zip (folder $(GP2X_BUILD)/dist/scrivelle/)"
 
-dist: all
+dist: configure
+	cmake --build $(BUILD) --target dist -j$(JOBS)
 	@echo "SD-card package: $(BUILD)/dist/scrivelle.zip (folder $(BUILD)/dist/scrivelle/)"
 
 test-arm: host-tools
-	@scripts/install-deps crossbuild-essential-armel qemu-user
+	@scripts/install-deps test crossbuild-essential-armel qemu-user
 	@scripts/armel-sysroot $(ARM_BUILD)/sysroot
 	@cmake -S . -B $(ARM_BUILD) -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/toolchain-armel.cmake \
 	    -DARMEL_SYSROOT=$(abspath $(ARM_BUILD))/sysroot/root \
@@ -51,9 +57,9 @@ test-arm: host-tools
 	cmake --build $(ARM_BUILD) --target scrivelle scrivelle_tests scrivelle_keyboard_consumer -j$(JOBS)
 	cd $(ARM_BUILD) && ctest -j$(JOBS) -R '^(unit|monkey|keyboard_objects)$$' --output-on-failure
 
-bench: deps
-	@scripts/install-deps valgrind
-	@cmake -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+bench:
+	@scripts/install-deps run valgrind
+	@cmake -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSCRIVELLE_TESTS=OFF \
 	    -DRUN_DIR=$(abspath $(BENCH_BUILD))/run >/dev/null
 	cmake --build $(BENCH_BUILD) --target bench -j$(JOBS)
 

@@ -40,20 +40,20 @@ FUZZ_ARGS_fuzz_dossier := -max_len=2048
 
 .PHONY: test-asan test-unsigned fuzz-build fuzz-test fuzz-short fuzz
 
-test-asan: deps
+test-asan: test-deps
 	@cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug "-DCMAKE_CXX_FLAGS=-O1 $(SANITIZE)" \
 	    -DRUN_DIR=$(CURDIR)/build-asan/run >/dev/null
 	cmake --build build-asan -j$(JOBS) --target $(HARDENING_TARGETS)
 	cd build-asan && $(SANITIZE_ENV) ctest -j$(JOBS) --output-on-failure -R $(HARDENING_TESTS)
 
-test-unsigned: deps
+test-unsigned: test-deps
 	@cmake -S . -B build-unsigned "-DCMAKE_CXX_FLAGS=-funsigned-char" \
 	    -DRUN_DIR=$(CURDIR)/build-unsigned/run >/dev/null
 	cmake --build build-unsigned -j$(JOBS) --target $(HARDENING_TARGETS)
 	cd build-unsigned && ctest -j$(JOBS) --output-on-failure -R $(HARDENING_TESTS)
 
-fuzz-build: deps
-	@scripts/install-deps clang libclang-rt-14-dev
+fuzz-build:
+	@scripts/install-deps test clang libclang-rt-14-dev
 	@cmake -S . -B build-fuzz -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
 	    -DCMAKE_BUILD_TYPE=Debug "-DCMAKE_CXX_FLAGS=-O1 -fsanitize=fuzzer-no-link $(SANITIZE)" \
 	    -DSCRIVELLE_FUZZ=ON -DRUN_DIR=$(CURDIR)/build-fuzz/run >/dev/null

@@ -1,5 +1,6 @@
 // The keyboard class and its one fixed layout of two pages.
 #include "TClavier.h"
+#include "text_copy.h"
 
 namespace {
 
@@ -91,12 +92,7 @@ char* TClavier::GetChaine()
 
 void TClavier::SetChaine(char* s)
 {
-    int i = 0;
-    while (s[i] != 0 && i < TAILLE_CHAINE_CLAVIER - 1) {
-        ChaineClavier[i] = s[i];
-        i++;
-    }
-    ChaineClavier[i] = 0;
+    FnCopieBornee(ChaineClavier, s, TAILLE_CHAINE_CLAVIER - 1);
 }
 
 void TClavier::PositionTexte(int x, int y)

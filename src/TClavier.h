@@ -19,6 +19,9 @@ enum {
     INDICE_EFFACE = 19,        // the keys that do not type their character: backspace,
     INDICE_RETOUR = 28,        // new line,
     INDICE_INACTIVE = 57,      // and the one that does nothing
+    INDICE_NOM_FIN = 38,       // the keys that may enter a note name: 0 to 38 (the letters
+    INDICE_SOULIGNE = 47,      // page and the digits), '_' and '-'
+    INDICE_TIRET = 48,
     TAILLE_CHAINE_CLAVIER = 255
 };
 

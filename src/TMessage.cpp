@@ -1,19 +1,6 @@
 // The message box class: storage and accessors. Drawing and answering live in message_box.cpp.
 #include "TMessage.h"
-
-namespace {
-
-void CopieLigne(char* dest, const char* src)
-{
-    int i = 0;
-    while (src[i] != 0 && i < MESSAGE_TAILLE - 1) {
-        dest[i] = src[i];
-        i++;
-    }
-    dest[i] = 0;
-}
-
-}  // namespace
+#include "text_copy.h"
 
 TMessage::TMessage() : type(MESSAGE_INFORMATION), action(ACTION_AUCUNE), click(false), active(false), confirm(false)
 {
@@ -32,16 +19,16 @@ void TMessage::SetMessage(const char* l1, const char* l2, bool conf, int typ, in
     type = typ;
     action = act;
     confirm = conf;
-    CopieLigne(line1, l1);
-    CopieLigne(line2, l2);
+    FnCopieBornee(line1, l1, MESSAGE_TAILLE - 1);
+    FnCopieBornee(line2, l2, MESSAGE_TAILLE - 1);
 }
 
 void TMessage::SetLine1(const char* s)
 {
-    CopieLigne(line1, s);
+    FnCopieBornee(line1, s, MESSAGE_TAILLE - 1);
 }
 
 void TMessage::SetLine2(const char* s)
 {
-    CopieLigne(line2, s);
+    FnCopieBornee(line2, s, MESSAGE_TAILLE - 1);
 }

@@ -3,6 +3,7 @@
 #include "draw.h"
 #include "notes.h"
 #include "screens.h"
+#include "text_copy.h"
 
 enum {
     CLIGNOTEMENT = 500   // milliseconds between two changes of the cursor mark
@@ -103,7 +104,7 @@ static int FnChaineCourante()
     int fin = 0;  // the text ends at its length, or sooner at a zero byte
     while (fin < l.Longueur && l.Caracteres[fin] != 0) fin++;
     int debut = fin > LIGNE_SAISIE_MAX ? fin - LIGNE_SAISIE_MAX : 0;
-    int n = FnCopieChaine(l.Caracteres + debut, fin - debut);
+    int n = FnCopieBornee(Chaine, l.Caracteres + debut, fin - debut);
     Chaine[n] = '|';
     Chaine[n + 1] = 0;
     return n + 1;

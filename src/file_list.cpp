@@ -4,6 +4,7 @@
 #include "draw.h"
 #include "notes.h"
 #include "screens.h"
+#include "text_copy.h"
 #include "message_box.h"
 
 static void FnTapeNom()
@@ -97,7 +98,7 @@ void FnSupprimeNote()
 // The name field: a name wider than the field shows its end, the last characters typed.
 static void DessineNom()
 {
-    int n = FnCopieChaine(ChaineTitre, LIGNE_VISIBLE_MAX);
+    int n = FnCopieBornee(Chaine, ChaineTitre, LIGNE_VISIBLE_MAX);
     int debut = FnDebutVisible(Chaine, n, NOM_DROITE - NOM_X + 1);
     drawTextDepuis(ecran, Chaine, n, debut, NOM_X, CHAMP_Y, NOM_DROITE, false, 0, 0, 0);
 }

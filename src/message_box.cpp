@@ -3,6 +3,7 @@
 #include "globals.h"
 #include "draw.h"
 #include "message_box.h"
+#include "text_copy.h"
 
 // True when this frame's click lands on a button at x.
 static bool FnBoutonTouche(int x)
@@ -47,12 +48,7 @@ static int FnLargeurMessage(const char* texte)
 
 void FnCoupeTexteMessage(char* dest, const char* texte, int largeur)
 {
-    int n = 0;
-    while (texte[n] != 0 && n < MESSAGE_TAILLE - 1) {
-        dest[n] = texte[n];
-        n++;
-    }
-    dest[n] = 0;
+    int n = FnCopieBornee(dest, texte, MESSAGE_TAILLE - 1);
     if (texte[n] == 0 && FnLargeurMessage(dest) <= largeur) return;
     if (n > MESSAGE_TAILLE - 4) n = MESSAGE_TAILLE - 4;  // room for "..." and the terminator
     strcpy(dest + n, "...");

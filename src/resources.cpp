@@ -1,40 +1,36 @@
 // The program's resources: the font at its two sizes and the twelve pictures, loaded once
 // at start-up from the working directory and kept for the whole run.
 #include <stdio.h>
+#include <string.h>
 #include <SDL_image.h>
 #include "globals.h"
 #include "draw.h"
 #include "message_box.h"
+#include "pictures.h"
 #include "resources.h"
 #include "screens.h"
 
 struct SImage {
     const char* fichier;
     SDL_Surface** surface;
-    bool png;       // loaded with SDL_image rather than as a BMP
-    int cle;        // colour key: 0 none, else an RGB value
+    int cle;        // colour key: CLE_AUCUNE, else an RGB value
     int largeur;    // the least size the layout draws from it
     int hauteur;
 };
 
-enum { SANS_CLE = -1, CLE_BLANC = 0xFFFFFF, CLE_VERT = 0x00FF00 };
-
 // In the order they are loaded. Larger pictures are accepted: only their top left part
 // is drawn.
-static const SImage Images[] = {
-    { "image/ligne.bmp", &Curseur, false, SANS_CLE, BARRE_L, RANGEE_H },
-    { "image/maj.bmp", &ImgPuce, false, CLE_BLANC, 2 * MAJ_L, MAJ_H },
-    { "image/icones.png", &ImgIcone, true, SANS_CLE, 6 * ICONE_TAILLE, ICONE_TAILLE },
-    { "image/fonction.bmp", &ImgSwitch, false, SANS_CLE, SWITCH_TAILLE, SWITCH_TAILLE },
-    { "image/fleche.bmp", &ImgFleche, false, SANS_CLE, 2 * FLECHE_L, FLECHE_H },
-    { "image/titre.bmp", &ImgTitre, false, SANS_CLE, ECRAN_LARGEUR, TITRE_H },
-    { "image/bande.bmp", &ImgNoLigne, false, SANS_CLE, NUMEROS_L, NUMEROS_H },
-    { "image/speciaux.bmp", &ImgNumerique, false, CLE_VERT, CLAVIER_LARGEUR, CLAVIER_HAUTEUR },
-    { "image/lettre.bmp", &ImgClavier, false, CLE_VERT, CLAVIER_LARGEUR, CLAVIER_HAUTEUR },
-    { "image/texte.bmp", &ImgTexte, false, CLE_VERT, ECRAN_LARGEUR, CHAMP_H },
-    { "image/message.bmp", &ImgMessage, false, SANS_CLE, PANNEAU_L, PANNEAU_H },
-    { "image/btn.bmp", &ImgBtn, false, SANS_CLE, 3 * BOUTON_L, BOUTON_H }
-};
+#define SCRIVELLE_IMAGE(fichier, surface, dessin, cle, largeur, hauteur) \
+    { "image/" fichier, &surface, cle, largeur, hauteur },
+static const SImage Images[] = { SCRIVELLE_IMAGES(SCRIVELLE_IMAGE) };
+#undef SCRIVELLE_IMAGE
+
+// The PNG is loaded with SDL_image, keeping its alpha; the others as BMPs.
+static bool FnEstPng(const char* fichier)
+{
+    size_t n = strlen(fichier);
+    return n >= 4 && strcmp(fichier + n - 4, ".png") == 0;
+}
 
 static bool FnManque(const char* fichier, const char* raison)
 {
@@ -54,15 +50,16 @@ static bool FnTailleJuste(const SImage& image, const SDL_Surface* s)
 
 static bool FnChargeImage(const SImage& image)
 {
+    bool png = FnEstPng(image.fichier);
     SDL_Surface* s;
-    if (image.png) s = IMG_Load(image.fichier);
+    if (png) s = IMG_Load(image.fichier);
     else s = SDL_LoadBMP_RW(SDL_RWFromFile(image.fichier, "rb"), 1);
     if (s == 0) return FnManque(image.fichier, SDL_GetError());
     if (!FnTailleJuste(image, s)) {
         SDL_FreeSurface(s);
         return false;
     }
-    if (image.png) {
+    if (png) {
         // Once in the screen's order (keeping its alpha) rather than at every blit.
         SDL_Surface* prete = SDL_DisplayFormatAlpha(s);
         if (prete != 0) {
@@ -70,7 +67,7 @@ static bool FnChargeImage(const SImage& image)
             s = prete;
         }
     }
-    if (image.cle != SANS_CLE) {
+    if (image.cle != CLE_AUCUNE) {
         Uint32 cle = SDL_MapRGB(s->format, (Uint8)(image.cle >> 16), (Uint8)(image.cle >> 8),
                                 (Uint8)image.cle);
         SDL_SetColorKey(s, SDL_SRCCOLORKEY, cle);

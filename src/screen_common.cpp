@@ -2,6 +2,7 @@
 #include "globals.h"
 #include "draw.h"
 #include "screens.h"
+#include "text_copy.h"
 
 // In the order of Resultat.
 static const char* const TexteResultat[RES_NOMBRE] = {
@@ -101,7 +102,7 @@ int DessineRangee(int r, int numero, const char* texte)
     char nombre[12];
     int y = RANGEE_Y + RANGEE_H * r;
     drawText(ecran, itoa2(numero, nombre, 10), 1, y, 255, 255, 255);
-    int n = FnCopieChaine(texte, LIGNE_VISIBLE_MAX);
+    int n = FnCopieBornee(Chaine, texte, LIGNE_VISIBLE_MAX);
     drawTextDebut(ecran, Chaine, n, TEXTE_X, y, RANGEE_DROITE, 0, 0, 0);
     return y;
 }
@@ -111,15 +112,4 @@ bool FnRangeeTouchee(int r)
     int y = RANGEE_Y + RANGEE_H * r;
     return Click && MouseX > BANDE_X && MouseX <= BANDE_DROITE
         && FnMouseLigne(MouseY - BANDE_DECALAGE, y, BANDE_H) && !Message.GetActive();
-}
-
-int FnCopieChaine(const char* texte, int max)
-{
-    int n = 0;
-    while (n < max && texte[n] != 0) {
-        Chaine[n] = texte[n];
-        n++;
-    }
-    Chaine[n] = 0;
-    return n;
 }

@@ -41,9 +41,6 @@ enum {
     CHAMP_H = 96,            // keyboard covers all its rows but the top 20
     NOM_X = 10,
     NOM_DROITE = 267,        // the name stays 7 pixels inside its box (x 3 to 274) on both sides
-    INDICE_NOM_FIN = 38,     // the keys that may enter a note name: 0 to 38 (the letters page
-    INDICE_SOULIGNE = 47,    // and the digits), '_' and '-'
-    INDICE_TIRET = 48,
     SWITCH_X = 288,          // the page switch button
     SWITCH_Y = 208,
     SWITCH_TAILLE = 32,
@@ -107,8 +104,5 @@ int DessineRangee(int r, int numero, const char* texte);
 
 // True when this frame's click picks row r (its band reaches into the next row's).
 bool FnRangeeTouchee(int r);
-
-// Copies at most max bytes of the text into Chaine, terminated; returns the length copied.
-int FnCopieChaine(const char* texte, int max);
 
 #endif

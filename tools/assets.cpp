@@ -9,6 +9,7 @@
 // them while blitting; icones.png is written RGBA with libpng.  The keyboard pages are drawn
 // from the TClavier layout itself, so a label always sits over its key's hit box.
 #include "TClavier.h"
+#include "pictures.h"
 
 #include <SDL.h>
 #include <SDL_ttf.h>
@@ -299,20 +300,18 @@ void writeFile(const std::string& path, const std::vector<uint8_t>& bytes)
     }
 }
 
-enum class ColourKey { None, Green, White };
-
 uint16_t to565(Rgba c) { return uint16_t((c.r >> 3) << 11 | (c.g >> 2) << 5 | (c.b >> 3)); }
 
 // The 565 value of one pixel. Only the key colour itself may become the key value: a drawn
 // pixel that happens to round onto it is moved one step away, or it would turn transparent.
-uint16_t pixel565(Rgba c, ColourKey key)
+uint16_t pixel565(Rgba c, int key)
 {
-    if (key == ColourKey::Green) {
+    if (key == CLE_VERT) {
         if (c.r == 0 && c.g == 255 && c.b == 0) return 0x07E0;
         uint16_t v = to565(c);
         return v == 0x07E0 ? 0x07C0 : v;
     }
-    if (key == ColourKey::White) {
+    if (key == CLE_BLANC) {
         if (c.a < 128) return 0xFFFF;
         uint16_t v = to565(mix(WHITE, withAlpha(c, 255), c.a / 255.0));
         return v == 0xFFFF ? 0xFFDF : v;
@@ -323,7 +322,7 @@ uint16_t pixel565(Rgba c, ColourKey key)
 void put16(std::vector<uint8_t>& b, uint32_t v) { b.push_back(v & 0xFF), b.push_back(v >> 8 & 0xFF); }
 void put32(std::vector<uint8_t>& b, uint32_t v) { put16(b, v & 0xFFFF), put16(b, v >> 16); }
 
-void writeBmp565(const Canvas& c, const std::string& path, ColourKey key)
+void writeBmp565(const Canvas& c, const std::string& path, int key)
 {
     const uint32_t headers = 14 + 40 + 12, row = (c.w() * 2 + 3) & ~3u;
     std::vector<uint8_t> b;
@@ -711,23 +710,12 @@ Canvas drawMenuIcon()
 struct Picture {
     const char* file;
     Canvas (*draw)(Fonts&);
-    ColourKey key;
+    int key;  // CLE_AUCUNE, CLE_BLANC or CLE_VERT
 };
 
-const Picture PICTURES[] = {
-    {"ligne.bmp", drawBar, ColourKey::None},
-    {"maj.bmp", drawShift, ColourKey::White},
-    {"icones.png", drawIcons, ColourKey::None},
-    {"fonction.bmp", drawSwitch, ColourKey::None},
-    {"fleche.bmp", drawArrows, ColourKey::None},
-    {"titre.bmp", drawTitle, ColourKey::None},
-    {"bande.bmp", drawNumberStrip, ColourKey::None},
-    {"speciaux.bmp", drawSigns, ColourKey::Green},
-    {"lettre.bmp", drawLetters, ColourKey::Green},
-    {"texte.bmp", drawNameField, ColourKey::Green},
-    {"message.bmp", drawPanel, ColourKey::None},
-    {"btn.bmp", drawButtons, ColourKey::None},
-};
+#define PICTURE(file, surface, drawing, key, width, height) {file, draw##drawing, key},
+const Picture PICTURES[] = {SCRIVELLE_IMAGES(PICTURE)};
+#undef PICTURE
 
 void drawAll(const std::string& fontPath, const std::string& dir)
 {

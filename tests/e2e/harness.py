@@ -14,6 +14,7 @@ import functools
 import json
 import mmap
 import os
+import re
 import shutil
 import signal
 import subprocess
@@ -118,9 +119,10 @@ def bar_rect(layout, row):
     return dict(b, y=b["y"] + b["step"] * row)
 
 
-# The colour keys the program gives its staged pictures.
-KEYS = {"maj.bmp": WHITE, "lettre.bmp": (0, 255, 0), "speciaux.bmp": (0, 255, 0),
-        "texte.bmp": (0, 255, 0)}
+# The colour keys the program gives its staged pictures, from its list of them.
+with open(os.path.join(HERE, "..", "..", "src", "pictures.h")) as f:
+    KEYS = {name: {"CLE_BLANC": WHITE, "CLE_VERT": (0, 255, 0)}.get(key)
+            for name, key in re.findall(r'IMAGE\("([^"]+)", *\w+, *\w+, *(\w+)', f.read())}
 
 
 @functools.lru_cache(None)

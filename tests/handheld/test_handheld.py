@@ -2,6 +2,7 @@
 
 Run by CTest with SCRIVELLE_SOURCE, SCRIVELLE_BUILD and SCRIVELLE_ASSETS set."""
 import os
+import re
 import stat
 import struct
 import subprocess
@@ -12,8 +13,8 @@ import zipfile
 SOURCE = os.environ["SCRIVELLE_SOURCE"]
 BUILD = os.environ["SCRIVELLE_BUILD"]
 ASSETS = os.environ["SCRIVELLE_ASSETS"]
-PICTURES = ["ligne.bmp", "maj.bmp", "icones.png", "fonction.bmp", "fleche.bmp", "titre.bmp",
-            "bande.bmp", "speciaux.bmp", "lettre.bmp", "texte.bmp", "message.bmp", "btn.bmp"]
+with open(os.path.join(SOURCE, "src", "pictures.h")) as f:
+    PICTURES = re.findall(r'IMAGE\("([^"]+)"', f.read())
 
 
 def read(path):
