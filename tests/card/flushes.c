@@ -5,6 +5,7 @@
  * turns into a flush point in the card's log: what was written before it has reached the
  * card. Linked with --wrap=write too: ECRITURES_ECHEC=N makes the N-th write fail as a full
  * card's would. */
+#define _GNU_SOURCE
 #include <errno.h>
 #include <fcntl.h>
 #include <stdio.h>
@@ -59,7 +60,8 @@ __attribute__((constructor)) static void debut(void)
 
 int __wrap_fsync(int fd)
 {
-    return marque(__real_fsync(fd));
+    /* ECRITURES_SYNCFS: a file's sync writes every dirty buffer of its card. */
+    return marque(getenv("ECRITURES_SYNCFS") ? syncfs(fd) : __real_fsync(fd));
 }
 
 int __wrap_fdatasync(int fd)
