@@ -431,10 +431,10 @@ size_t FsEncode(const SJournal& j, const char* texte, size_t n)
     return ENTETE + l + n;
 }
 
-// Decodes the n bytes of Tampon, read from the entry fichier, into j: a record when its
+// Decodes the n bytes of Tampon, read from the entry entree, into j: a record when its
 // header checks and the entry is named after its note (in any case: a FAT card finds
 // ".copie-x" for ".copie-X") or is a short name.
-Sorte FsDecode(Mot n, const char* fichier, SJournal* j)
+Sorte FsDecode(Mot n, const char* entree, SJournal* j)
 {
     if (n < ENTETE) return PAS_JOURNAL;
     Mot l = FsLitMot(Tampon + 28);
@@ -446,8 +446,8 @@ Sorte FsDecode(Mot n, const char* fichier, SJournal* j)
     // The name is read from the card: it must be a note's, and the file's.
     memcpy(j->Nom, Tampon + ENTETE, l);
     j->Nom[l] = 0;
-    bool nomme = FsNomDeJournal(fichier) && strcasecmp(fichier + 7, j->Nom) == 0;
-    if (strlen(j->Nom) != l || !FsNomValide(j->Nom) || !(nomme || FsNomCourt(fichier))) return PAS_JOURNAL;
+    bool nomme = FsNomDeJournal(entree) && strcasecmp(entree + 7, j->Nom) == 0;
+    if (strlen(j->Nom) != l || !FsNomValide(j->Nom) || !(nomme || FsNomCourt(entree))) return PAS_JOURNAL;
     Mot t = FsLitMot(Tampon + 8);
     j->Effacement = t == EFFACEMENT;
     j->Longueur = j->Effacement ? 0 : t;

@@ -60,9 +60,9 @@ bool FindFile(const char* nom);
 
 // Creates an empty note and lists it under the name the card lists it (an older kernel
 // spells "NOTES" as "notes"). An existing file, or a failed save's record, is kept as it
-// is; "dossier/" is made if missing. The empty name and a listed one ask for nothing: RES_OK. The result says
-// why when the note could not be made or listed (unsafe or too long name, one
-// shaped like a save's temporary file, a full list, a full or read-only card...).
+// is; "dossier/" is made if missing. The empty name and a listed one ask for nothing:
+// RES_OK. The result says why when the note could not be made or listed (unsafe or too
+// long name, one shaped like a save's temporary file, a full list, a full or read-only card...).
 Resultat FnCreateFile(const char* nom);
 
 // Deletes the note's file and any record of its last save, whatever its own mode bits say

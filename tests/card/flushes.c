@@ -5,7 +5,6 @@
  * turns into a flush point in the card's log: what was written before it has reached the
  * card. Linked with --wrap=write too: ECRITURES_ECHEC=N makes the N-th write fail as a full
  * card's would. */
-#define _GNU_SOURCE
 #include <errno.h>
 #include <fcntl.h>
 #include <stdio.h>
@@ -60,8 +59,17 @@ __attribute__((constructor)) static void debut(void)
 
 int __wrap_fsync(int fd)
 {
-    /* ECRITURES_SYNCFS: a file's sync writes every dirty buffer of its card. */
-    return marque(getenv("ECRITURES_SYNCFS") ? syncfs(fd) : __real_fsync(fd));
+    /* ECRITURES_TOUT: a file's sync writes every dirty buffer of its card first, as the
+     * handheld's 2.4 kernel's does (the card's table and folders, not other files' entries
+     * still held in their inodes). */
+    char carte[64];
+    const char* ubd = getenv("ECRITURES_UBD");
+    if (getenv("ECRITURES_TOUT") && ubd) {
+        snprintf(carte, sizeof carte, "/dev/%s", ubd);
+        int dev = open(carte, O_RDONLY);
+        if (dev >= 0) marque(__real_fsync(dev)), close(dev);
+    }
+    return marque(__real_fsync(fd));
 }
 
 int __wrap_fdatasync(int fd)
