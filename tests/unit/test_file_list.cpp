@@ -21,22 +21,22 @@ protected:
     std::string Last() { return ListeFichier.Lignes[ListeFichier.NbLignes - 1].Caracteres; }
 };
 
-// Typed names: at most 20 characters, backspace erases cleanly, only the name keys of the
-// second page type, shift and space work; a picked name waits for a typed character.
+// Typed names: at most 20 characters, backspace erases cleanly, new line types nothing,
+// shift and space work; a picked name (row 0) waits for a typed character.
 TEST_F(FileListTest, TypedNamesStopAtTwentyAndEraseCleanly)
 {
-    Type("abcdefghijklmnopqrstu");
-    EXPECT_STREQ(ChaineTitre, "abcdefghijklmnopqrst");
-    EXPECT_EQ(IndChar, 20);
-
-    Restart();
-    Type("\b\n");
-    EXPECT_STREQ(ChaineTitre, "") << "backspace on nothing and new line do nothing";
-    EXPECT_EQ(IndChar, 0);
-    Type("aby\b");
-    EXPECT_STREQ(ChaineTitre, "ab");
-    EXPECT_EQ(IndChar, 2);
-    Create();
+    const struct { bool picked; const char *keys, *name; } cases[] = {
+        {false, "abcdefghijklmnopqrstu", "abcdefghijklmnopqrst"}, {false, "\b\n", ""}, {false, "A b", "A b"},
+        {true, "\b", "alpha"}, {true, "\bx", "x"}, {false, "aby\b", "ab"},
+    };
+    for (const auto& c : cases) {
+        Names({"alpha"});
+        if (c.picked) ClickAt(40, RowY(0));
+        Type(c.keys);
+        EXPECT_STREQ(ChaineTitre, c.name) << c.keys;
+        EXPECT_EQ(IndChar, c.picked && c.name == std::string("alpha") ? 0 : (int)strlen(c.name)) << c.keys;
+    }
+    Create();  // the last row's name
     EXPECT_TRUE(Exists("dossier/ab")) << "the created name has no trailing space";
     EXPECT_TRUE(FindFile("ab"));
     Type("x");
@@ -45,19 +45,7 @@ TEST_F(FileListTest, TypedNamesStopAtTwentyAndEraseCleanly)
     Restart();
     SwitchPage();
     for (int i = PAGE_SIGNES_DEBUT; i <= PAGE_SIGNES_FIN; i++) ClickAt(KeyX(i), KeyY(i));
-    EXPECT_STREQ(ChaineTitre, "0123456789_-");
-    Restart();
-    Type("A b");
-    EXPECT_STREQ(ChaineTitre, "A b") << "shift and the space key work in names";
-
-    Names({"alpha"});
-    ClickAt(40, RowY(0));
-    EXPECT_STREQ(ChaineTitre, "alpha");
-    EXPECT_EQ(IndChar, 0);
-    Type("\b");
-    EXPECT_STREQ(ChaineTitre, "alpha") << "backspace waits for a typed character";
-    Type("x");
-    EXPECT_STREQ(ChaineTitre, "x");
+    EXPECT_STREQ(ChaineTitre, "0123456789_-") << "only the name keys of the second page type";
 }
 
 // Rows show a name up to the arrows as the whole name would; the name field shows a picked
