@@ -288,7 +288,7 @@ TEST_F(EditorTest, PicksRowsAtTheirBandEdges)
     }
 }
 
-TEST_F(EditorTest, ScrollsWithArrowsAndButtonsButNotUnderTheNotice)
+TEST_F(EditorTest, ScrollsWithArrowsAndButtons)
 {
     Open("six", "1\n2\n3\n4\n5\n6");
     ArrowDown();
@@ -297,34 +297,16 @@ TEST_F(EditorTest, ScrollsWithArrowsAndButtonsButNotUnderTheNotice)
 
     Open("n", "1\n2\n3\n4\n5\n6\n7");
     ArrowDown();
-    EXPECT_EQ(Texte.LigneDebut, 1);
-    EXPECT_EQ(Texte.LigneActive, 1) << "the current line keeps its row";
+    EXPECT_EQ(Window(), std::pair(1, 1)) << "the current line keeps its row";
     Press(&TDOWN);
     EXPECT_EQ(Texte.LigneDebut, 1);
     ArrowUp();
-    EXPECT_EQ(Texte.LigneDebut, 0);
-    EXPECT_EQ(Texte.LigneActive, 0);
-
-    ClickAt(100, RowY(2));
-    Press(&TDOWN);
-    ASSERT_EQ(Texte.LigneDebut, 1);
-    ASSERT_EQ(Texte.LigneActive, 3);
-    Save();
-    ASSERT_TRUE(Message.GetActive());
-    ASSERT_EQ(Texte.LigneDebut, 1);
-    ASSERT_EQ(Texte.LigneActive, 6);
-    Press(&TUP);
-    Press(&TDOWN);
-    ArrowUp();
-    ClickAt(KeyX(0), KeyY(0));
-    ClickAt(100, RowY(0));
-    EXPECT_EQ(Texte.LigneDebut, 1);
-    EXPECT_EQ(Texte.LigneActive, 6);
-    EXPECT_EQ(Line(6), "7");
+    EXPECT_EQ(Window(), std::pair(0, 0));
 }
 
 // A save, written or not, shows the last six lines with the cursor on the bottom one, and
-// tells the truth: "File saved" only with the file holding the note.
+// tells the truth: "File saved" only with the file holding the note. Under its notice
+// nothing scrolls, picks or types.
 TEST_F(EditorTest, SaveGoesToTheEndAndTellsTheTruth)
 {
     Open("n", "1\n2\n3\n4\n5\n6\n7\n8\n9\n10");
@@ -336,8 +318,15 @@ TEST_F(EditorTest, SaveGoesToTheEndAndTellsTheTruth)
     Save();
     EXPECT_STREQ(Message.GetLine1(), "File saved");
     EXPECT_EQ(NoteBytes("n"), "1\n2\n3\n4x\n5\n6\n7\n8\n9\n10");
-    Acknowledge();
     EXPECT_EQ(Window(), std::pair(9, 4));
+    Press(&TUP);
+    Press(&TDOWN);
+    ArrowUp();
+    ClickAt(KeyX(0), KeyY(0));
+    ClickAt(100, RowY(0));
+    EXPECT_EQ(Window(), std::pair(9, 4)) << "under the notice";
+    EXPECT_EQ(Line(9), "10") << "under the notice";
+    Acknowledge();
     EXPECT_TRUE(RowHasBlue(5)) << "the current line is drawn on the bottom row";
     Type("y");
     EXPECT_EQ(Line(9), "10y");
