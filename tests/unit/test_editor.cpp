@@ -27,6 +27,15 @@ bool RowHasBlue(int r)
     return false;
 }
 
+// The rightmost column from x0 to x1 with ink in row r (and the next row's top), or -1.
+int RightmostInk(int r, int x0, int x1)
+{
+    int right = -1;
+    for (int x = x0; x <= x1; x++)
+        if (InkIn(x, RANGEE_Y + RANGEE_H * r, x, RANGEE_Y + RANGEE_H * r + 13)) right = x;
+    return right;
+}
+
 // ---- Long lines ----
 
 const int ROW2_Y = RANGEE_Y + RANGEE_H * 2;  // the lines below are alone on row 2
@@ -125,15 +134,10 @@ TEST_F(EditorTest, ACurrentLineWiderThanItsRowShowsItsEndAndTheMark)
         ClickAt(100, RowY(2));
         FrameWithMark(1);
         std::vector<Uint32> withMark = Pixels(0, ROW2_Y, ECRAN_LARGEUR, 14);
+        int markEnd = RightmostInk(2, 0, ECRAN_LARGEUR - 1);
         FrameWithMark(0);
         std::vector<Uint32> without = Pixels(0, ROW2_Y, ECRAN_LARGEUR, 14);
-        auto rightmost = [](const std::vector<Uint32>& p) {
-            int x = -1;
-            for (size_t i = 0; i < p.size(); i++)
-                if (Ink(p[i]) && (int)(i % ECRAN_LARGEUR) > x) x = (int)(i % ECRAN_LARGEUR);
-            return x;
-        };
-        int markEnd = rightmost(withMark), wEnd = rightmost(without);
+        int wEnd = RightmostInk(2, 0, ECRAN_LARGEUR - 1);
         EXPECT_LE(markEnd, RANGEE_DROITE) << length;
         EXPECT_GT(markEnd, wEnd) << length << ": the mark after the last character";
         EXPECT_GT(wEnd, RANGEE_DROITE - 12) << length;
@@ -174,16 +178,9 @@ TEST_F(EditorTest, RoadOfOneKeyPress)
     EXPECT_EQ(Texte.Lignes[0].Longueur, 1);
     EXPECT_TRUE(RowHasBlue(0));
 
-    auto widest = [] {  // the rightmost column of the row's text
-        int w = 0;
-        for (int x = TEXTE_X; x < 60; x++)
-            for (int y = RANGEE_Y; y < RANGEE_Y + RANGEE_H; y++)
-                if (Ink(Pixel(x, y))) w = std::max(w, x);
-        return w;
-    };
-    int alone = widest();
+    int alone = RightmostInk(0, TEXTE_X, 59);
     FrameWithMark(1);
-    EXPECT_GT(widest(), alone) << "the mark after the A";
+    EXPECT_GT(RightmostInk(0, TEXTE_X, 59), alone) << "the mark after the A";
 
     Save();
     EXPECT_EQ(NoteBytes("road"), "A");
