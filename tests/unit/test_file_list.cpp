@@ -180,20 +180,6 @@ TEST_F(FileListTest, DeleteAsksDeclineKeepsConfirmRemoves)
     EXPECT_EQ(Entries().size(), 3u);
     Type("k");
     EXPECT_STREQ(ChaineTitre, "k") << "the next key starts a new name";
-
-    // Scrolling moves names under the bar without changing the name field.
-    Names({"e", "f", "g", "h"});
-    ClickAt(40, RowY(2));
-    std::string name = ChaineTitre;
-    Press(&TDOWN);
-    EXPECT_EQ(ChaineTitre, name);
-    DeleteIcon();
-    EXPECT_EQ(Message.GetLine2(), name) << "the delete is of the picked name";
-    Decline();
-    OpenIcon();
-    EXPECT_EQ(Etape, 1) << "and so is the open";
-    Frame();  // the next frame is the editor's
-    EXPECT_EQ(Texte.NbLignes, 1);
 }
 
 // The question's second line holds the name, cut with "..." where it would run out of the
@@ -313,9 +299,17 @@ TEST_F(FileListTest, FailedCreateAndDeleteSaySo)
     EXPECT_EQ(ListeFichier.NbLignes, 0);
 }
 
-TEST_F(FileListTest, AnOpenQuestionSilencesTheScreen)
+// The list scrolls only when it holds more than a screen of names, the bar keeping its row;
+// under an open question nothing but the page switch answers.
+TEST_F(FileListTest, ScrollsOnlyPastAScreenAndNotUnderAQuestion)
 {
-    Names({"a", "b", "c", "d", "e", "f", "g"});
+    Names({"a", "b", "c", "d", "e", "f"});
+    Press(&TDOWN);
+    ArrowDown();
+    Press(&TUP);
+    EXPECT_EQ(ListeFichier.LigneDebut, 0);
+
+    Names({"g"});
     ClickAt(40, RowY(0));
     std::string picked = ChaineTitre;
     DeleteIcon();
@@ -334,18 +328,10 @@ TEST_F(FileListTest, AnOpenQuestionSilencesTheScreen)
     EXPECT_EQ(Message.GetAction(), ACTION_SUPPRIMER);
     SwitchPage();
     EXPECT_EQ(Fonction, 1) << "the page switch still works";
-}
 
-TEST_F(FileListTest, ScrollsOnlyWhenThereIsMoreThanAScreen)
-{
-    Names({"a", "b", "c", "d", "e", "f"});
-    Press(&TDOWN);
-    ArrowDown();
-    Press(&TUP);
-    EXPECT_EQ(ListeFichier.LigneDebut, 0);
-
-    Names({"g"});
+    Decline();
     ClickAt(40, RowY(2));
+    picked = ChaineTitre;
     Press(&TDOWN);
     EXPECT_EQ(ListeFichier.LigneDebut, 1);
     EXPECT_EQ(ListeFichier.LigneActive, 2) << "the bar keeps its row";
@@ -353,6 +339,17 @@ TEST_F(FileListTest, ScrollsOnlyWhenThereIsMoreThanAScreen)
     EXPECT_EQ(ListeFichier.LigneDebut, 1);
     ArrowUp();
     EXPECT_EQ(ListeFichier.LigneDebut, 0);
+    // Scrolling moves another name under the bar, the name field unchanged: the delete and
+    // the open are of the picked name.
+    Press(&TDOWN);
+    EXPECT_EQ(ChaineTitre, picked);
+    DeleteIcon();
+    EXPECT_EQ(Message.GetLine2(), picked);
+    Decline();
+    OpenIcon();
+    EXPECT_EQ(Etape, 1);
+    Frame();  // the next frame is the editor's
+    EXPECT_EQ(Texte.NbLignes, 1);
 }
 
 // Back from the editor keeps the note in the buffer and the name, writes nothing; a
