@@ -293,9 +293,6 @@ class Scrivelle:
         self.assert_running()
         self._xdotool("mousemove", "--window", str(self.window), "160", "20", *args)
 
-    def close_button(self):
-        close_window(self.display, self.window)
-
     # ---- the keyboard on the screen
 
     def type(self, text):

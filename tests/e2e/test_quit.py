@@ -6,32 +6,23 @@ NOTE = b"keep\nme"
 
 
 class QuitAtOnce(harness.EndToEnd):
-    def start_editing(self):
-        """The program with the note open and changed; returns it."""
-        app = self.start(notes={"note": NOTE})
-        app.open_note("note")
-        app.type(b"x\ny")  # the new line key moves on to the existing second line
-        app.wait_for(app.bar_on(1), "the bar on the second line")
-        return app
-
-    def assertStillRunning(self, app):
-        # The program must not end on half of a gesture: it goes on drawing frames.
-        app.settle(10)
-        app.assert_running()
-
     def test_ends_at_once_on_the_whole_gesture_only(self):
         cases = (  # half of the gesture (None: there is none), then the whole of it; the
             # held keys last, as they are let go only when the test ends
             ("ctrl+c", lambda app: app.press_key("c"), lambda app: app.press_key("ctrl+c")),
-            ("the close button", None, lambda app: app.close_button()),
+            ("the close button", None, lambda app: harness.close_window(app.display, app.window)),
             # l and r one after the other are no gesture either
             ("l and r held together", lambda app: (app.press_key("l"), app.press_key("r"), app.hold("l")),
              lambda app: app.hold("r")),
         )
         for what, half, whole in cases:
             with self.subTest(what):
-                app = self.start_editing()
+                app = self.start(notes={"note": NOTE})  # the note open and changed
+                app.open_note("note")
+                app.type(b"x\ny")  # the new line key moves on to the existing second line
+                app.wait_for(app.bar_on(1), "the bar on the second line")
                 if half:
                     half(app)
-                    self.assertStillRunning(app)
+                    app.settle(10)  # not ended on half of a gesture: it goes on drawing frames
+                    app.assert_running()
                 self.assertEndsAtOnce(lambda: whole(app), {"note": NOTE})

@@ -17,6 +17,7 @@
 
 #include <map>
 #include <set>
+#include <tuple>
 
 #include "atelier.h"
 #include "fs.h"
@@ -121,11 +122,8 @@ struct Entree {
     ino_t inode = 0;
     off_t taille = 0;
     long long temps = 0;
-    bool operator==(const Entree& a) const
-    {
-        return chemin == a.chemin && genre == a.genre && mode == a.mode && contenu == a.contenu &&
-               inode == a.inode && taille == a.taille && temps == a.temps;
-    }
+    auto Tout() const { return std::tie(chemin, genre, mode, contenu, inode, taille, temps); }
+    bool operator==(const Entree& a) const { return Tout() == a.Tout(); }
 };
 
 // noms: a folder with the names it holds.
@@ -247,8 +245,7 @@ void Scanne(Etat& e)
     FnClearText(&ListeFichier);
     FnLitDossier();
     Photo apres = Photo::Prend();
-    const std::map<std::string, Entree> tous = avant.entrees;
-    for (const auto& c : tous) {
+    for (const auto& c : avant.entrees) {
         const Entree& d = c.second;
         if (d.chemin.compare(0, strlen(DOSSIER_NOTES), DOSSIER_NOTES) != 0) continue;
         std::string nom = d.chemin.substr(strlen(DOSSIER_NOTES));
@@ -518,8 +515,7 @@ void Pas1(char pas, Lecteur& in, Etat& e)
         uint8_t o = in.Octet();
         if (ListeFichier.NbLignes == 0) break;
         std::vector<std::string> avant = test::Lines();
-        int k = o % ListeFichier.NbLignes;
-        if (Tracant) Trace(" %s", Montre(avant[k]).c_str());
+        int k = &Nieme(avant, o) - &avant[0];
         FnDelLigneFichier(ListeFichier.Lignes[k].Caracteres);
         avant.erase(avant.begin() + k);
         VERIFIE(test::Lines() == avant, "FnDelLigneFichier did not drop its line");

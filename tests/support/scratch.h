@@ -127,7 +127,6 @@ public:
     {
         if (fchdir(previous_) != 0) abort();
     }
-    const std::string& path() const { return path_; }
 
 private:
     std::string path_;

@@ -4,7 +4,7 @@
 #include "draw.h"
 #include "support.h"
 
-TEST(HitTest, RectangleEdgesAreOutside)
+TEST(HitTest, RectangleAndBandEdgesAreOutside)
 {
     // The switch's own edges are FrameTest.StartsOnTheLettersPageThatTheSwitchChangesInsideItsStrictEdges'.
     EXPECT_FALSE(FnMouseCollision(320, 220, 288, 208, 32, 32));
@@ -16,10 +16,6 @@ TEST(HitTest, RectangleEdgesAreOutside)
                 EXPECT_FALSE(FnMouseCollision(px, py, 0, 0, w, 10));
                 EXPECT_FALSE(FnMouseCollision(px, py, 0, 0, 10, w));
             }
-}
-
-TEST(HitTest, BandEdgesAreOutside)
-{
     for (int p = 18; p <= 47; p++) EXPECT_EQ(FnMouseLigne(p, 20, 25), p > 20 && p < 45) << p;
 }
 

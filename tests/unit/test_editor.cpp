@@ -27,6 +27,15 @@ bool RowHasBlue(int r)
     return false;
 }
 
+// The rightmost column from x0 to x1 with ink in row r (and the next row's top), or -1.
+int RightmostInk(int r, int x0, int x1)
+{
+    int right = -1;
+    for (int x = x0; x <= x1; x++)
+        if (InkIn(x, RANGEE_Y + RANGEE_H * r, x, RANGEE_Y + RANGEE_H * r + 13)) right = x;
+    return right;
+}
+
 // ---- Long lines ----
 
 const int ROW2_Y = RANGEE_Y + RANGEE_H * 2;  // the lines below are alone on row 2
@@ -125,15 +134,10 @@ TEST_F(EditorTest, ACurrentLineWiderThanItsRowShowsItsEndAndTheMark)
         ClickAt(100, RowY(2));
         FrameWithMark(1);
         std::vector<Uint32> withMark = Pixels(0, ROW2_Y, ECRAN_LARGEUR, 14);
+        int markEnd = RightmostInk(2, 0, ECRAN_LARGEUR - 1);
         FrameWithMark(0);
         std::vector<Uint32> without = Pixels(0, ROW2_Y, ECRAN_LARGEUR, 14);
-        auto rightmost = [](const std::vector<Uint32>& p) {
-            int x = -1;
-            for (size_t i = 0; i < p.size(); i++)
-                if (Ink(p[i]) && (int)(i % ECRAN_LARGEUR) > x) x = (int)(i % ECRAN_LARGEUR);
-            return x;
-        };
-        int markEnd = rightmost(withMark), wEnd = rightmost(without);
+        int wEnd = RightmostInk(2, 0, ECRAN_LARGEUR - 1);
         EXPECT_LE(markEnd, RANGEE_DROITE) << length;
         EXPECT_GT(markEnd, wEnd) << length << ": the mark after the last character";
         EXPECT_GT(wEnd, RANGEE_DROITE - 12) << length;
@@ -174,16 +178,9 @@ TEST_F(EditorTest, RoadOfOneKeyPress)
     EXPECT_EQ(Texte.Lignes[0].Longueur, 1);
     EXPECT_TRUE(RowHasBlue(0));
 
-    auto widest = [] {  // the rightmost column of the row's text
-        int w = 0;
-        for (int x = TEXTE_X; x < 60; x++)
-            for (int y = RANGEE_Y; y < RANGEE_Y + RANGEE_H; y++)
-                if (Ink(Pixel(x, y))) w = std::max(w, x);
-        return w;
-    };
-    int alone = widest();
+    int alone = RightmostInk(0, TEXTE_X, 59);
     FrameWithMark(1);
-    EXPECT_GT(widest(), alone) << "the mark after the A";
+    EXPECT_GT(RightmostInk(0, TEXTE_X, 59), alone) << "the mark after the A";
 
     Save();
     EXPECT_EQ(NoteBytes("road"), "A");
@@ -218,101 +215,56 @@ TEST_F(EditorTest, TypesBothPagesAndOnePressTypesOneKey)
     EXPECT_EQ(Line(0), "eeerdc2:%");
 }
 
-// New line: on the last line it adds an empty line, elsewhere the next line becomes current
-// with its text and nothing is inserted; the window follows to keep it on the sixth row,
-// and the line ends at its length (a space left by a backspace does not stay).
-TEST_F(EditorTest, NewLineGoesToTheNextLineAndOnlyTheLastOneGrows)
+// Keys typed after scrolling down and picking a row (-1: none): the note they leave, each
+// line ending at its length (a space left by a backspace does not stay), the current line
+// and the first one shown, no numbered row past the note; a save writes exactly that.
+TEST_F(EditorTest, NewLineAndBackspaceInEveryPlace)
 {
-    Open("n", "a\nb\nc\nd\ne\nf\ng\nh");
-    ClickAt(100, RowY(5));  // "f", on the sixth row
-    Type("\n");
-    EXPECT_EQ(Texte.NbLignes, 8) << "the note does not grow";
-    EXPECT_EQ(Window(), std::pair(6, 1)) << "the next line is shown on the sixth row";
-    EXPECT_EQ(Line(6), "g");
-    Type("x\ny");
-    Save();
-    EXPECT_EQ(NoteBytes("n"), "a\nb\nc\nd\ne\nf\ngx\nhy");
-    Acknowledge();
-
-    Open("m", "x");
-    Type("\n");
-    EXPECT_EQ(Texte.NbLignes, 2);
-    EXPECT_EQ(Texte.LigneActive, 1);
-    Type("1\n2\n3\n4\n");
-    EXPECT_EQ(Window(), std::pair(5, 0));
-    Type("\n");
-    EXPECT_EQ(Window(), std::pair(6, 1)) << "the window follows to keep the line on the sixth row";
-    Save();
-    EXPECT_EQ(NoteBytes("m"), "x\n1\n2\n3\n4\n\n");
-    Acknowledge();
-
-    Open("o", "ab\ncd");
-    Type("\b\n");
-    EXPECT_EQ(Lines(Texte), (std::vector<std::string>{"a", "cd"}));
-}
-
-// Backspace erases the last character, never leaves a space in the file, does nothing on
-// an empty first line, and on an empty line removes it, the line above becoming current.
-TEST_F(EditorTest, BackspaceErasesCleanlyAndRemovesEmptyLines)
-{
-    Open("n", "");
-    Type("ab\b");
-    EXPECT_EQ(Line(0), "a");
-    EXPECT_EQ(Texte.Lignes[0].Longueur, 1);
-    Save();
-    EXPECT_EQ(NoteBytes("n"), "a") << "no trailing space reaches the file";
-    Acknowledge();
-    Type("x");
-    EXPECT_EQ(Line(0), "ax");
-    Type("\b\b\b\b");
-    EXPECT_EQ(Lines(Texte), std::vector<std::string>{""}) << "backspace on an empty line 0 does nothing";
-
-    Open("m", "abx\n");
-    ClickAt(100, RowY(1));
-    ASSERT_EQ(Texte.LigneActive, 1);
-    Type("\b");
-    EXPECT_EQ(Texte.NbLignes, 1);
-    EXPECT_EQ(Texte.LigneActive, 0);
-    EXPECT_EQ(Line(0), "abx") << "the line above keeps its text whole";
-    EXPECT_EQ(Texte.Lignes[0].Longueur, 3);
-    Type("\b");
-    EXPECT_EQ(Line(0), "ab") << "the next backspace erases its last character";
-
-    Open("o", "t\n\n");
-    ClickAt(100, RowY(2));
-    Type("\b");
-    EXPECT_EQ(Texte.LigneActive, 1);
-    EXPECT_EQ(Texte.Lignes[1].Longueur, 0) << "an empty line above keeps length 0";
-    EXPECT_EQ(Line(0), "t");
-    Save();
-    EXPECT_EQ(NoteBytes("o"), "t\n");
-}
-
-TEST_F(EditorTest, WindowFollowsTheCurrentLineAfterARemoval)
-{
-    // Lines a to j and an empty eleventh, shown from line 6 ("f") on.
-    const std::string note = "a\nb\nc\nd\ne\nf\ng\nh\ni\nj\n";
-    struct Case { int row; const char* keys; int active; const char* line; int debut; } cases[] = {
-        {5, "\b", 9, "j", 5},    // the empty last line
-        {1, "\b\b", 5, "f", 4},  // "g", just under the first shown line: it may not stay there
-        {0, "\b\b", 4, "e", 4},  // "f", the first shown line: the window moves up to it
+    const std::string eight = "a\nb\nc\nd\ne\nf\ng\nh", ten = "a\nb\nc\nd\ne\nf\ng\nh\ni\nj\n";
+    const std::string full = Join(std::vector<std::string>(49, "l")) + "\n";  // 50 lines
+    const struct { std::string note; int down, row; std::string keys, after; int active, debut; } cases[] = {
+        // New line off the last line: the next line current with its text, nothing inserted,
+        // the window following to keep it on the sixth row.
+        {eight, 0, 5, "\n", eight, 6, 1},
+        {eight, 0, 5, "\nx\ny", "a\nb\nc\nd\ne\nf\ngx\nhy", 7, 2},
+        {"ab\ncd", 0, -1, "\b\n", "a\ncd", 1, 0},
+        // On the last line it adds an empty line, but not to a full note.
+        {"x", 0, -1, "\n1\n2\n3\n4\n", "x\n1\n2\n3\n4\n", 5, 0},
+        {"x", 0, -1, "\n1\n2\n3\n4\n\n", "x\n1\n2\n3\n4\n\n", 6, 1},
+        {full, 0, -1, "\n", full, 1, 0},
+        {full, 44, 5, "\n", full, 49, 44},
+        // Backspace erases the last character, and nothing on an empty first line.
+        {"", 0, -1, "ab\b", "a", 0, 0},
+        {"", 0, -1, "ab\b\b\b\b", "", 0, 0},
+        // On an empty line it removes that line alone, the line above current and whole.
+        {"abx\n", 0, 1, "\b", "abx", 0, 0},
+        {"abx\n", 0, 1, "\b\b", "ab", 0, 0},
+        {"t\n\n", 0, 2, "\b", "t\n", 1, 0},
+        // The window follows: from the empty last line; from "g", just under the first shown
+        // line (it may not stay there); from "f", the first shown line, up to the top.
+        {ten, 5, 5, "\b", "a\nb\nc\nd\ne\nf\ng\nh\ni\nj", 9, 5},
+        {ten, 5, 1, "\b\b", "a\nb\nc\nd\ne\nf\nh\ni\nj\n", 5, 4},
+        {ten, 5, 0, "\b\b", "a\nb\nc\nd\ne\ng\nh\ni\nj\n", 4, 4},
+        {ten, 5, 0, std::string(14, '\b'), "\ng\nh\ni\nj\n", 0, 0},
+        // A line takes 253 typed characters; one loaded longer takes none, but a new line.
+        {std::string(250, 'w'), 0, -1, "abcdef", std::string(250, 'w') + "abc", 0, 0},
+        {std::string(255, 'm'), 0, -1, "z\n", std::string(255, 'm') + "\n", 1, 0},
     };
-    for (const Case& c : cases) {
-        Open("n", note);
-        for (int i = 0; i < 5; i++) Press(&TDOWN);
-        ASSERT_EQ(Texte.LigneDebut, 5);
-        ClickAt(100, RowY(c.row));
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << testing::PrintToString(c.note.substr(0, 20)) << ", down " << c.down
+                                        << ", row " << c.row << ", keys " << testing::PrintToString(c.keys));
+        Open("n", c.note);
+        for (int i = 0; i < c.down; i++) Press(&TDOWN);
+        if (c.row >= 0) ClickAt(100, RowY(c.row));
         Type(c.keys);
-        EXPECT_EQ(Texte.LigneActive, c.active) << c.row;
-        EXPECT_EQ(Line(c.active), c.line) << c.row;
-        EXPECT_EQ(Texte.LigneDebut, c.debut) << c.row;
-        if (c.row == 5) EXPECT_EQ(Texte.LigneFin, 10) << "no numbered row past the note";
+        EXPECT_EQ(Join(Lines(Texte)), c.after);
+        for (int i = 0; i < Texte.NbLignes; i++) EXPECT_EQ(Texte.Lignes[i].Longueur, (int)Line(i).size()) << i;
+        EXPECT_EQ(Window(), std::pair(c.active, c.debut));
+        EXPECT_EQ(Texte.LigneFin, std::min(c.debut + RANGEES, Texte.NbLignes));
+        Save();
+        EXPECT_STREQ(Message.GetLine1(), "File saved");
+        EXPECT_EQ(NoteBytes("n"), c.after);
     }
-    for (int i = 0; i < 12; i++) Type("\b");
-    EXPECT_EQ(Window(), std::pair(0, 0));
-    EXPECT_EQ(Texte.NbLignes, 6);
-    Save();
-    EXPECT_EQ(NoteBytes("n"), "\ng\nh\ni\nj\n");
 }
 
 // A row answers from 4 pixels below its text's top to 27 below (into the next row, which
@@ -333,7 +285,7 @@ TEST_F(EditorTest, PicksRowsAtTheirBandEdges)
     }
 }
 
-TEST_F(EditorTest, ScrollsWithArrowsAndButtonsButNotUnderTheNotice)
+TEST_F(EditorTest, ScrollsWithArrowsAndButtons)
 {
     Open("six", "1\n2\n3\n4\n5\n6");
     ArrowDown();
@@ -342,34 +294,16 @@ TEST_F(EditorTest, ScrollsWithArrowsAndButtonsButNotUnderTheNotice)
 
     Open("n", "1\n2\n3\n4\n5\n6\n7");
     ArrowDown();
-    EXPECT_EQ(Texte.LigneDebut, 1);
-    EXPECT_EQ(Texte.LigneActive, 1) << "the current line keeps its row";
+    EXPECT_EQ(Window(), std::pair(1, 1)) << "the current line keeps its row";
     Press(&TDOWN);
     EXPECT_EQ(Texte.LigneDebut, 1);
     ArrowUp();
-    EXPECT_EQ(Texte.LigneDebut, 0);
-    EXPECT_EQ(Texte.LigneActive, 0);
-
-    ClickAt(100, RowY(2));
-    Press(&TDOWN);
-    ASSERT_EQ(Texte.LigneDebut, 1);
-    ASSERT_EQ(Texte.LigneActive, 3);
-    Save();
-    ASSERT_TRUE(Message.GetActive());
-    ASSERT_EQ(Texte.LigneDebut, 1);
-    ASSERT_EQ(Texte.LigneActive, 6);
-    Press(&TUP);
-    Press(&TDOWN);
-    ArrowUp();
-    ClickAt(KeyX(0), KeyY(0));
-    ClickAt(100, RowY(0));
-    EXPECT_EQ(Texte.LigneDebut, 1);
-    EXPECT_EQ(Texte.LigneActive, 6);
-    EXPECT_EQ(Line(6), "7");
+    EXPECT_EQ(Window(), std::pair(0, 0));
 }
 
 // A save, written or not, shows the last six lines with the cursor on the bottom one, and
-// tells the truth: "File saved" only with the file holding the note.
+// tells the truth: "File saved" only with the file holding the note. Under its notice
+// nothing scrolls, picks or types.
 TEST_F(EditorTest, SaveGoesToTheEndAndTellsTheTruth)
 {
     Open("n", "1\n2\n3\n4\n5\n6\n7\n8\n9\n10");
@@ -381,8 +315,15 @@ TEST_F(EditorTest, SaveGoesToTheEndAndTellsTheTruth)
     Save();
     EXPECT_STREQ(Message.GetLine1(), "File saved");
     EXPECT_EQ(NoteBytes("n"), "1\n2\n3\n4x\n5\n6\n7\n8\n9\n10");
-    Acknowledge();
     EXPECT_EQ(Window(), std::pair(9, 4));
+    Press(&TUP);
+    Press(&TDOWN);
+    ArrowUp();
+    ClickAt(KeyX(0), KeyY(0));
+    ClickAt(100, RowY(0));
+    EXPECT_EQ(Window(), std::pair(9, 4)) << "under the notice";
+    EXPECT_EQ(Line(9), "10") << "under the notice";
+    Acknowledge();
     EXPECT_TRUE(RowHasBlue(5)) << "the current line is drawn on the bottom row";
     Type("y");
     EXPECT_EQ(Line(9), "10y");
@@ -448,31 +389,6 @@ TEST_F(EditorTest, BlinkChangesOnlyAfterMoreThanHalfASecond)
         EXPECT_EQ(AfficheCurseur, shown) << now;
         EXPECT_EQ(tempsPrecedent, since) << now;
     }
-}
-
-TEST_F(EditorTest, FullNoteAndFullLineRefuseMore)
-{
-    Open("full", Join(std::vector<std::string>(49, "l")) + "\n");  // 50 lines
-    ASSERT_EQ(Texte.NbLignes, 50);
-    Type("\n");
-    EXPECT_EQ(Texte.LigneActive, 1) << "moving down a full note is no growth";
-    Save();  // to the last line
-    Acknowledge();
-    Type("\n");
-    EXPECT_EQ(Texte.NbLignes, 50);
-    EXPECT_EQ(Texte.LigneActive, 49);
-
-    Open("long", std::string(250, 'w'));
-    Type("abcdef");
-    EXPECT_EQ(Texte.Lignes[0].Longueur, 253);
-    EXPECT_EQ(Line(0), std::string(250, 'w') + "abc");
-
-    Open("max", std::string(255, 'm'));
-    for (int i = 0; i < 3; i++) Frame();  // drawn cut, nothing written past Chaine
-    Type("z");
-    EXPECT_EQ(Line(0), std::string(255, 'm'));
-    Type("\n");
-    EXPECT_EQ(Texte.NbLignes, 2);
 }
 
 }  // namespace

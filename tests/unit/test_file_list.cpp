@@ -21,22 +21,22 @@ protected:
     std::string Last() { return ListeFichier.Lignes[ListeFichier.NbLignes - 1].Caracteres; }
 };
 
-// Typed names: at most 20 characters, backspace erases cleanly, only the name keys of the
-// second page type, shift and space work; a picked name waits for a typed character.
+// Typed names: at most 20 characters, backspace erases cleanly, new line types nothing,
+// shift and space work; a picked name (row 0) waits for a typed character.
 TEST_F(FileListTest, TypedNamesStopAtTwentyAndEraseCleanly)
 {
-    Type("abcdefghijklmnopqrstu");
-    EXPECT_STREQ(ChaineTitre, "abcdefghijklmnopqrst");
-    EXPECT_EQ(IndChar, 20);
-
-    Restart();
-    Type("\b\n");
-    EXPECT_STREQ(ChaineTitre, "") << "backspace on nothing and new line do nothing";
-    EXPECT_EQ(IndChar, 0);
-    Type("aby\b");
-    EXPECT_STREQ(ChaineTitre, "ab");
-    EXPECT_EQ(IndChar, 2);
-    Create();
+    const struct { bool picked; const char *keys, *name; } cases[] = {
+        {false, "abcdefghijklmnopqrstu", "abcdefghijklmnopqrst"}, {false, "\b\n", ""}, {false, "A b", "A b"},
+        {true, "\b", "alpha"}, {true, "\bx", "x"}, {false, "aby\b", "ab"},
+    };
+    for (const auto& c : cases) {
+        Names({"alpha"});
+        if (c.picked) ClickAt(40, RowY(0));
+        Type(c.keys);
+        EXPECT_STREQ(ChaineTitre, c.name) << c.keys;
+        EXPECT_EQ(IndChar, c.picked && c.name == std::string("alpha") ? 0 : (int)strlen(c.name)) << c.keys;
+    }
+    Create();  // the last row's name
     EXPECT_TRUE(Exists("dossier/ab")) << "the created name has no trailing space";
     EXPECT_TRUE(FindFile("ab"));
     Type("x");
@@ -45,19 +45,7 @@ TEST_F(FileListTest, TypedNamesStopAtTwentyAndEraseCleanly)
     Restart();
     SwitchPage();
     for (int i = PAGE_SIGNES_DEBUT; i <= PAGE_SIGNES_FIN; i++) ClickAt(KeyX(i), KeyY(i));
-    EXPECT_STREQ(ChaineTitre, "0123456789_-");
-    Restart();
-    Type("A b");
-    EXPECT_STREQ(ChaineTitre, "A b") << "shift and the space key work in names";
-
-    Names({"alpha"});
-    ClickAt(40, RowY(0));
-    EXPECT_STREQ(ChaineTitre, "alpha");
-    EXPECT_EQ(IndChar, 0);
-    Type("\b");
-    EXPECT_STREQ(ChaineTitre, "alpha") << "backspace waits for a typed character";
-    Type("x");
-    EXPECT_STREQ(ChaineTitre, "x");
+    EXPECT_STREQ(ChaineTitre, "0123456789_-") << "only the name keys of the second page type";
 }
 
 // Rows show a name up to the arrows as the whole name would; the name field shows a picked
@@ -192,20 +180,6 @@ TEST_F(FileListTest, DeleteAsksDeclineKeepsConfirmRemoves)
     EXPECT_EQ(Entries().size(), 3u);
     Type("k");
     EXPECT_STREQ(ChaineTitre, "k") << "the next key starts a new name";
-
-    // Scrolling moves names under the bar without changing the name field.
-    Names({"e", "f", "g", "h"});
-    ClickAt(40, RowY(2));
-    std::string name = ChaineTitre;
-    Press(&TDOWN);
-    EXPECT_EQ(ChaineTitre, name);
-    DeleteIcon();
-    EXPECT_EQ(Message.GetLine2(), name) << "the delete is of the picked name";
-    Decline();
-    OpenIcon();
-    EXPECT_EQ(Etape, 1) << "and so is the open";
-    Frame();  // the next frame is the editor's
-    EXPECT_EQ(Texte.NbLignes, 1);
 }
 
 // The question's second line holds the name, cut with "..." where it would run out of the
@@ -325,9 +299,17 @@ TEST_F(FileListTest, FailedCreateAndDeleteSaySo)
     EXPECT_EQ(ListeFichier.NbLignes, 0);
 }
 
-TEST_F(FileListTest, AnOpenQuestionSilencesTheScreen)
+// The list scrolls only when it holds more than a screen of names, the bar keeping its row;
+// under an open question nothing but the page switch answers.
+TEST_F(FileListTest, ScrollsOnlyPastAScreenAndNotUnderAQuestion)
 {
-    Names({"a", "b", "c", "d", "e", "f", "g"});
+    Names({"a", "b", "c", "d", "e", "f"});
+    Press(&TDOWN);
+    ArrowDown();
+    Press(&TUP);
+    EXPECT_EQ(ListeFichier.LigneDebut, 0);
+
+    Names({"g"});
     ClickAt(40, RowY(0));
     std::string picked = ChaineTitre;
     DeleteIcon();
@@ -346,18 +328,10 @@ TEST_F(FileListTest, AnOpenQuestionSilencesTheScreen)
     EXPECT_EQ(Message.GetAction(), ACTION_SUPPRIMER);
     SwitchPage();
     EXPECT_EQ(Fonction, 1) << "the page switch still works";
-}
 
-TEST_F(FileListTest, ScrollsOnlyWhenThereIsMoreThanAScreen)
-{
-    Names({"a", "b", "c", "d", "e", "f"});
-    Press(&TDOWN);
-    ArrowDown();
-    Press(&TUP);
-    EXPECT_EQ(ListeFichier.LigneDebut, 0);
-
-    Names({"g"});
+    Decline();
     ClickAt(40, RowY(2));
+    picked = ChaineTitre;
     Press(&TDOWN);
     EXPECT_EQ(ListeFichier.LigneDebut, 1);
     EXPECT_EQ(ListeFichier.LigneActive, 2) << "the bar keeps its row";
@@ -365,6 +339,17 @@ TEST_F(FileListTest, ScrollsOnlyWhenThereIsMoreThanAScreen)
     EXPECT_EQ(ListeFichier.LigneDebut, 1);
     ArrowUp();
     EXPECT_EQ(ListeFichier.LigneDebut, 0);
+    // Scrolling moves another name under the bar, the name field unchanged: the delete and
+    // the open are of the picked name.
+    Press(&TDOWN);
+    EXPECT_EQ(ChaineTitre, picked);
+    DeleteIcon();
+    EXPECT_EQ(Message.GetLine2(), picked);
+    Decline();
+    OpenIcon();
+    EXPECT_EQ(Etape, 1);
+    Frame();  // the next frame is the editor's
+    EXPECT_EQ(Texte.NbLignes, 1);
 }
 
 // Back from the editor keeps the note in the buffer and the name, writes nothing; a

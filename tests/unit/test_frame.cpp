@@ -44,55 +44,60 @@ TEST_F(FrameTest, StartsOnTheLettersPageThatTheSwitchChangesInsideItsStrictEdges
     EXPECT_EQ(Fonction, 0);
     EXPECT_TRUE(Message.GetActive());
     EXPECT_EQ(done, 0);
-}
-
-TEST_F(FrameTest, ShouldersQuitAfterTheFrameCompletes)
-{
     TFL = TFR = 1;
     Frame();
-    EXPECT_EQ(done, 1);
+    EXPECT_EQ(done, 1) << "both shoulders quit after the frame, under a question too";
     TFL = TFR = 0;
 }
 
 // ---- The message box ----
 
-TEST_F(FrameTest, QuestionButtonsAnswerInsideTheirStrictEdges)
+// Each box's button answers inside its strict edges only, and does only its own answer:
+// acknowledge closes the notice, a declined question never acts later, nor on a later
+// question's answer, and a confirmed quit ends the loop after its frame.
+TEST_F(FrameTest, ButtonsAnswerInsideTheirStrictEdgesAndDoOnlyTheirOwn)
 {
-    QuitIcon();
-    ASSERT_TRUE(Message.GetActive());
-    EXPECT_EQ(Message.GetType(), MESSAGE_QUESTION);
-    EXPECT_STREQ(Message.GetLine1(), "Would you want to quit?");
-    EXPECT_NE(Pixel(PANNEAU_X, PANNEAU_Y), 0xFFFFFFu) << "the panel is drawn";
-
-    const int mid = BOUTON_Y + BOUTON_H / 2;
-    for (auto [x, y] : {std::pair<int, int>{OUI_X, mid}, {OUI_X + BOUTON_L, mid}, {OUI_X + 10, BOUTON_Y},
-                        {OUI_X + 10, BOUTON_Y + BOUTON_H}, {100, 120}}) {
-        ClickAt(x, y);
-        EXPECT_TRUE(Message.GetActive()) << x << "," << y;
-    }
-    ClickAt(OUI_X + 1, BOUTON_Y + 1);
+    auto edges = [](int x) {  // on the edges of the button at x, and away from it
+        const int mid = BOUTON_Y + BOUTON_H / 2;
+        for (auto [px, py] : {std::pair<int, int>{x, mid}, {x + BOUTON_L, mid}, {x + 10, BOUTON_Y},
+                              {x + 10, BOUTON_Y + BOUTON_H}, {100, 120}}) {
+            ClickAt(px, py);
+            EXPECT_TRUE(Message.GetActive()) << x << ": " << px << "," << py;
+        }
+    };
+    Message.SetMessage("File saved", "", false, 0, 0);
+    Frame();
+    EXPECT_NE(Pixel(OK_X + 1, BOUTON_Y + 1), Pixel(100, 60)) << "the acknowledge button is drawn";
+    edges(OK_X);
+    ClickAt(OK_X + 1, BOUTON_Y + 1);
     EXPECT_FALSE(Message.GetActive());
-    EXPECT_EQ(done, 1) << "the confirmed quit ends the loop after this frame";
-}
+    Frame();
+    EXPECT_EQ(done, 0);
+    EXPECT_FALSE(Message.GetClick());
+    EXPECT_EQ(Pixel(PANNEAU_X, PANNEAU_Y), 0xFFFFFFu) << "the box is gone the next frame";
 
-TEST_F(FrameTest, DeclinedQuestionNeverActsLater)
-{
     Names({"n1"});
     ASSERT_TRUE(Pick("n1"));
     DeleteIcon();
-    ASSERT_TRUE(Message.GetActive());
+    edges(NON_X);
     ClickAt(NON_X + BOUTON_L - 1, BOUTON_Y + BOUTON_H - 1);
     EXPECT_FALSE(Message.GetActive());
     EXPECT_FALSE(Message.GetConfirm());
     EXPECT_TRUE(Message.GetClick());
     for (int i = 0; i < 3; i++) Frame();
-    EXPECT_TRUE(Exists("dossier/n1"));
     EXPECT_EQ(ListeFichier.NbLignes, 1);
 
-    // A later question acts only on its own confirm.
     QuitIcon();
     ClickAt(NON_X + 1, BOUTON_Y + 7);
     EXPECT_EQ(done, 0);
+    QuitIcon();
+    EXPECT_EQ(Message.GetType(), MESSAGE_QUESTION);
+    EXPECT_STREQ(Message.GetLine1(), "Would you want to quit?");
+    EXPECT_NE(Pixel(PANNEAU_X, PANNEAU_Y), 0xFFFFFFu) << "the panel is drawn";
+    edges(OUI_X);
+    ClickAt(OUI_X + 1, BOUTON_Y + 1);
+    EXPECT_FALSE(Message.GetActive());
+    EXPECT_EQ(done, 1) << "the confirmed quit ends the loop after this frame";
     EXPECT_TRUE(Exists("dossier/n1"));
 }
 
@@ -106,22 +111,6 @@ TEST_F(FrameTest, EveryReasonHasWordsThatFitTheBox)
         TTF_SizeText(font8, texte, &w, &h);
         EXPECT_LE(w, MESSAGE_TEXTE_L) << texte;
     }
-}
-
-TEST_F(FrameTest, NoticeClosesOnAcknowledgeOnlyAndCarriesOutNothing)
-{
-    Message.SetMessage("File saved", "", false, 0, 0);
-    Frame();
-    EXPECT_NE(Pixel(OK_X + 1, BOUTON_Y + 1), Pixel(100, 60)) << "the acknowledge button is drawn";
-    ClickAt(OK_X, BOUTON_Y + 6);
-    ClickAt(OK_X + BOUTON_L, BOUTON_Y + 6);
-    EXPECT_TRUE(Message.GetActive());
-    ClickAt(OK_X + 1, BOUTON_Y + 1);
-    EXPECT_FALSE(Message.GetActive());
-    Frame();
-    EXPECT_EQ(done, 0);
-    EXPECT_FALSE(Message.GetClick());
-    EXPECT_EQ(Pixel(PANNEAU_X, PANNEAU_Y), 0xFFFFFFu) << "the box is gone the next frame";
 }
 
 }  // namespace

@@ -40,12 +40,9 @@ TEST(Keyboard, LayoutOfAllSixtySlotsWithAndWithoutShift)
             unsigned char c = kLayout[i].c;
             EXPECT_EQ((unsigned char)k.GetValeur(i), maj && c >= 'a' && c <= 'z' ? c - 32 : c);
             EXPECT_EQ(k.GetFonction(i), kLayout[i].fonction);
-            EXPECT_EQ(k.GetCollX1(i), kLayout[i].x);
-            EXPECT_EQ(k.GetCollY1(i), kLayout[i].y);
-            EXPECT_EQ(k.GetToucheX(i), kLayout[i].x);
-            EXPECT_EQ(k.GetToucheY(i), kLayout[i].y);
-            EXPECT_EQ(k.GetCollX2(i), 32);
-            EXPECT_EQ(k.GetCollY2(i), 32);
+            EXPECT_EQ(std::tuple(k.GetCollX1(i), k.GetCollY1(i), k.GetCollX2(i), k.GetCollY2(i)),
+                      std::tuple(kLayout[i].x, kLayout[i].y, 32, 32)) << "its box";
+            EXPECT_EQ(std::pair(k.GetToucheX(i), k.GetToucheY(i)), std::pair(kLayout[i].x, kLayout[i].y));
         }
     }
     for (int i = 58; i < 60; i++) {

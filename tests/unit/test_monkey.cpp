@@ -159,14 +159,10 @@ protected:
         }
     }
 
-    void CheckBuffer(const STexte& t, const std::string& which)
-    {
-        std::string fault = BufferFault(t);
-        Holds(fault.empty(), which + ": " + fault);
-    }
-
     void CheckScreens()
     {
+        for (auto [buffer, which] : {std::pair{&Texte, "Texte: "}, {&ListeFichier, "ListeFichier: "}})
+            Holds(BufferFault(*buffer).empty(), which + BufferFault(*buffer));
         const STexte& t = Texte;
         if (Etape != 0) {
             Holds(t.NbLignes >= 1, "the editor has no line");
@@ -336,8 +332,6 @@ TEST_F(Monkey, TensOfThousandsOfRandomFramesKeepEveryPromise)
         Etat noteBefore = NoteNow();
         std::string boxBefore = Shown();
         RandomFrame();
-        CheckBuffer(Texte, "Texte");
-        CheckBuffer(ListeFichier, "ListeFichier");
         CheckScreens();
         CheckFolder();
         CheckSave();
