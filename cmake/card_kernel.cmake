@@ -21,6 +21,12 @@ if(SCRIVELLE_TESTS AND NOT CMAKE_CROSSCOMPILING)
     add_test(NAME card_kernel COMMAND ${Python3_EXECUTABLE} "${CARD_KERNEL}")
     set_tests_properties(card_kernel PROPERTIES TIMEOUT 600 SKIP_RETURN_CODE 77 COST 50
         ENVIRONMENT "SCRIVELLE_BUILD=${CMAKE_BINARY_DIR}")
+    # The same as card_kernel, a file's sync writing every dirty buffer of the card first, as
+    # the handheld's 2.4 kernel's does.
+    add_custom_target(card_kernel_24
+        COMMAND ${CMAKE_COMMAND} -E env "SCRIVELLE_BUILD=${CMAKE_BINARY_DIR}" ${Python3_EXECUTABLE} "${CARD_KERNEL}" --ancien
+        DEPENDS scrivelle_carte_seule ecritures
+        USES_TERMINAL VERBATIM)
     add_custom_target(card_kernel_full
         COMMAND ${CMAKE_COMMAND} -E env "SCRIVELLE_BUILD=${CMAKE_BINARY_DIR}" ${Python3_EXECUTABLE} "${CARD_KERNEL}" --tout
         DEPENDS scrivelle_carte_seule ecritures

@@ -20,7 +20,9 @@ letters (shortname=lower), and in the other layouts of the notes folder: the car
 mounted as dossier/, and dossier/ a link to a folder of the card. Rows off the power-cut path
 (a nearly full card, a save the card fails once the note is removed and what follows) are
 checked once they returned.
-Many states share one boot (16 cards a kernel) and two kernels run side by side.
+Many states share one boot (16 cards a kernel) and two kernels run side by side. With
+--ancien, each file sync first writes every dirty buffer of the card, as the handheld's 2.4
+kernel's does (flushes.c).
 SCRIVELLE_BUILD names the build folder. Exit status 77 when the kernel cannot run here."""
 import glob
 import re
@@ -295,7 +297,7 @@ def sous_noyau(ubd, c, commande):
     line as it is."""
     if isinstance(commande, str):
         return commande
-    env = [a for a in commande if '=' in a]
+    env = [a for a in commande if '=' in a] + (['ECRITURES_TOUT=1'] if '--ancien' in sys.argv else [])
     args = ' '.join('"%s"' % a for a in commande if a not in env)
     return '(cd $P && env ECRITURES_UBD=%s ECRITURES_CARTE=%s ECRITURES_MARQUES=$Q %s %s %s)' % (
         ubd, c, ' '.join(env), CARTE, args)
