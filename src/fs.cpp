@@ -543,20 +543,25 @@ struct SEgaree {
 };
 
 // True when nom is a whole record of a note that the stray is named after and whose old or
-// new text it holds.
+// new text it holds, or of a save whose note is missing: the stray is what is left of its
+// entry, a removal torn in the folder (the record holds the note's text).
 bool FsEstJournalDeEgaree(const char* nom, void* contexte)
 {
     const SEgaree* egaree = (const SEgaree*)contexte;
-    char chemin[CHEMIN_MAX];
+    char chemin[CHEMIN_MAX], note[CHEMIN_MAX];
     SJournal j;
+    struct stat st;
     FsCheminDe(chemin, "", nom);
-    return FsLitJournal(chemin, &j) == JOURNAL_ACTIF && strcmp(j.Nom, egaree->Nom) != 0 &&
-           FsAliasDe(egaree->Nom, j.Nom) &&
-           (FsTexteEst(egaree->Texte, j.AvantLongueur, j.AvantCrc) || FsTexteEst(egaree->Texte, j.Longueur, j.Crc));
+    if (FsLitJournal(chemin, &j) != JOURNAL_ACTIF || strcmp(j.Nom, egaree->Nom) == 0 || !FsAliasDe(egaree->Nom, j.Nom)) {
+        return false;
+    }
+    FsCheminDe(note, "", j.Nom);
+    return FsTexteEst(egaree->Texte, j.AvantLongueur, j.AvantCrc) || FsTexteEst(egaree->Texte, j.Longueur, j.Crc) ||
+           (!j.Effacement && lstat(note, &st) != 0 && errno == ENOENT);
 }
 
-// Before the records go: a short name that holds no record but the old or the new text of
-// a whole record of a note it is named after is a stray short entry of that note.
+// Before the records go: a short name that holds no record and is tied so to a whole record
+// of a note it is named after is a stray short entry of that note.
 bool FsPasseEgarees(const char* nom, void*)
 {
     char chemin[CHEMIN_MAX];

@@ -395,8 +395,8 @@ TEST_F(Notes, ACutAtAnyWriteOrRemovalLeavesOneWholeVersion)
 
 // The start-up acts only on the whole records the program writes: a file it cannot prove
 // it wrote is left as it is and not listed, and a note's save goes through beside it. The
-// short name a torn folder sector leaves of a note whose record holds its old text goes,
-// not one named otherwise. A save cut once its note was removed, or whose note's entry
+// short name a torn folder sector leaves of a note whose record holds its old text, or of
+// one whose record stands for it, goes; not one named otherwise. A save cut once its note was removed, or whose note's entry
 // landed without its data, is finished, whatever entries the folder yields first, and
 // whatever short name (in capitals or small letters) its record was left under.
 TEST_F(Notes, StartUpActsOnlyOnWholeRecords)
@@ -420,6 +420,8 @@ TEST_F(Notes, StartUpActsOnlyOnWholeRecords)
     ASSERT_EQ(rename("dossier/" FS_JOURNAL_PREFIXE "tiers", "dossier/COPIE~~1"), 0);
     ASSERT_EQ(rename("dossier/" FS_JOURNAL_PREFIXE "quatre", "dossier/copie-~1"), 0);
     WriteFile("dossier/AUTREN~1.TXT", "ancien");  // as long as a short name gets
+    WriteFile("dossier/TIERS~1", "partiel");       // of a note removed, its record live
+    ASSERT_EQ(unlink("dossier/tiers"), 0);          // (the cut came once it was made anew)
     WriteFile("dossier/FOO~1", "ancien");
     const std::vector<std::string> etrangers = {FS_EFFACE_PREFIXE "foo", FS_JOURNAL_PREFIXE "note", FS_TEMP_PREFIXE "Ab3xY9"};
     FnLitDossier();
