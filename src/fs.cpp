@@ -628,7 +628,7 @@ bool FsPasseEcritures(const char* nom, void* contexte)
     FsCheminDe(note, "", j.Nom);
     SEmpreinte e;
     Resultat r = FsEcritNeuf(note, j.Mode, j.Texte, j.Longueur, false, chemin);
-    bool enPlace = r == RES_DOSSIER_PLEIN && FsEmpreinte(note, &e) && e.Longueur == j.Longueur &&
+    bool enPlace = r != RES_OK && FsEmpreinte(note, &e) && e.Longueur == j.Longueur &&
                    !FsTexteEst(e, j.AvantLongueur, j.AvantCrc) && !FsTexteEst(e, j.Longueur, j.Crc);
     if (enPlace) {
         int fd = open(note, O_WRONLY | O_NOFOLLOW | O_NONBLOCK);
