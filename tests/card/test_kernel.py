@@ -267,8 +267,10 @@ class Ligne:
 
 
 def lignes(dossier):
-    ops = [Ligne(quoi, [args], note, permis, dit=args[1] + '\n' if args[0] == 'create' else '')
-           for quoi, args, note, permis in operations(dossier, LONG)]
+    # The save of one cluster is cut at every state with the card itself as dossier/; the
+    # long-named save of several clusters, which makes the same steps, on the handheld's layout.
+    ops = [Ligne(quoi, [args], note, permis, dit=args[1] + '\n' if args[0] == 'create' else '', coupee=i > 0)
+           for i, (quoi, args, note, permis) in enumerate(operations(dossier, LONG))]
     save, delete, nouveau = ops[0].commandes[0], ops[3].commandes[0], TODO + b'x'
     racine, lien = Usage('', 'racine'), Usage('', 'lien')
     return ops + [
