@@ -39,8 +39,10 @@ test-build: test-deps
 TEST_STEPS :=
 -include mk/*.mk
 
+# All steps at once: each builds or waits in turn, so together they keep every core busy to
+# the end, where two at a time left one core idle behind the last.
 test: test-build
-	@$(MAKE) --no-print-directory -k -j$(JOBS) --output-sync=target test-main $(TEST_STEPS)
+	@$(MAKE) --no-print-directory -k -j$(words test-main $(TEST_STEPS)) --output-sync=target test-main $(TEST_STEPS)
 
 .PHONY: test-main
 test-main:
