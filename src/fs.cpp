@@ -470,14 +470,18 @@ Sorte FsLitJournal(const char* chemin, SJournal* j)
     return FsDecode(n, FsNomDe(chemin), j);
 }
 
-// The note's record under either name (its path in journal), or PAS_JOURNAL. On FAT it may
-// be the record of another spelling: j->Nom tells.
+// The note's record under either name (its path in journal), or PAS_JOURNAL. A live or
+// unreadable one comes before a dead one, which is only in its way. On FAT it may be the
+// record of another spelling: j->Nom tells.
 Sorte FsJournalDe(const char* note, char* journal, SJournal* j)
 {
     FsCheminDe(journal, FS_JOURNAL_PREFIXE, FsNomDe(note));
-    Sorte sorte = FsLitJournal(journal, j);
-    if (sorte != PAS_JOURNAL) return sorte;
+    Sorte premiere = FsLitJournal(journal, j);
+    if (premiere == JOURNAL_ACTIF || premiere == JOURNAL_ILLISIBLE) return premiere;
     FsCheminDe(journal, FS_JOURNAL_AUTRE, FsNomDe(note));
+    Sorte seconde = FsLitJournal(journal, j);
+    if (seconde != PAS_JOURNAL || premiere == PAS_JOURNAL) return seconde;
+    FsCheminDe(journal, FS_JOURNAL_PREFIXE, FsNomDe(note));
     return FsLitJournal(journal, j);
 }
 

@@ -476,6 +476,10 @@ TEST_F(Notes, SaveFailingOnceTheNoteIsRemovedLeavesItsTextOpenable)
     EXPECT_EQ(Entries(), std::vector<std::string>{"note"});
     EchoueA = 2;
     EXPECT_EQ(FnWriteFile("note"), RES_CARTE_PLEINE);
+    std::string mort = ReadFile("dossier/" FS_JOURNAL_PREFIXE "note");
+    ASSERT_EQ(rename("dossier/" FS_JOURNAL_PREFIXE "note", "dossier/" FS_JOURNAL_AUTRE "note"), 0);
+    mort[3] = '-';  // a retired record under the first name, the live one under the second
+    WriteFile("dossier/" FS_JOURNAL_PREFIXE "note", mort);
     EXPECT_EQ(FnRemoveFile("note"), RES_OK);
     FnClearText(&ListeFichier);
     FnLitDossier();
